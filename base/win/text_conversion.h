@@ -1,0 +1,15 @@
+#ifndef BASE_WIN_TEXT_CONVERSION_H_
+#define BASE_WIN_TEXT_CONVERSION_H_
+
+#include <string>
+#include <string_view>
+
+// Conversions through the platform's code-page functions. Invalid input sequences are
+// replaced the way the platform replaces them; empty input gives empty output.
+std::wstring Utf8ToWide(std::string_view text);
+std::string WideToUtf8(std::wstring_view text);
+
+// Narrow text in the thread's ANSI code page (paths built from the module path) to UTF-16.
+std::wstring AnsiToWide(std::string_view text);
+
+#endif  // BASE_WIN_TEXT_CONVERSION_H_

@@ -1,0 +1,21 @@
+# Warning set shared by every target of the project.
+function(orbavintel_warnings target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /permissive-)
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wno-unused-parameter
+                                              -Wno-missing-field-initializers)
+  endif()
+endfunction()
+
+# GoogleTest from the Debian source package, built by whichever compiler this build uses.
+function(orbavintel_use_googletest)
+  if(TARGET gtest)
+    return()
+  endif()
+  set(GTEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH "GoogleTest source tree")
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endfunction()

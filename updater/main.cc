@@ -1,0 +1,78 @@
+// orbavintelup: the hidden background updater. One run makes one update attempt.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "base/command_line.h"
+#include "base/win/text_conversion.h"
+#include "updater/browser_updater.h"
+#include "updater/client_windows.h"
+#include "updater/state_report.h"
+#include "updater/update_messages.h"
+#include "updater/updater_window.h"
+
+namespace {
+
+constexpr int kExitNormal = 0;
+constexpr int kExitClassNotRegistered = 1;
+constexpr int kExitWindowNotCreated = 2;
+
+void CreateUpdater(const CommandLineArgs& args) {
+  const std::string version = args.GetSwitchValueASCII("version");
+  auto updater = std::make_unique<BrowserUpdater>(
+      version, args.GetSwitchValueASCII("arch"), args.GetSwitchValueASCII("channel"),
+      args.GetSwitchValueASCII("device"), args.GetSwitchValueASCII("lang"));
+  updater->SetStateCallback(OnUpdaterState);
+  BrowserUpdater* const instance = updater.get();
+  SetUpdaterInstance(std::move(updater));
+  RegisterClientFromCommandLine(args.GetSwitchValueASCII("client"), version);
+  instance->CheckForUpdate();
+}
+
+int RunMessageLoop() {
+  MSG message;
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+  return kExitNormal;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  CommandLineArgs::InitForCurrentProcess();
+  const CommandLineArgs& args = *CommandLineArgs::ForCurrentProcess();
+
+  // The installed version's folder holds the package files; whether it exists is the
+  // check's concern, not start-up's.
+  const std::string version = args.GetSwitchValueASCII("version");
+  if (!version.empty())
+    ::SetCurrentDirectoryW(Utf8ToWide(version).c_str());
+
+  if (::FindWindowW(kUpdaterWindowClass, nullptr))
+    return kExitNormal;
+
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = UpdaterWndProc;
+  windowClass.hInstance = instance;
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(1));
+  windowClass.lpszClassName = kUpdaterWindowClass;
+  if (!::RegisterClassExW(&windowClass))
+    return kExitClassNotRegistered;
+
+  // An ordinary top-level window, never shown, so that FindWindow by class finds it.
+  const HWND window =
+      ::CreateWindowExW(0, kUpdaterWindowClass, kUpdaterWindowTitle, WS_OVERLAPPEDWINDOW, 0, 0,
+                        0, 0, nullptr, nullptr, instance, nullptr);
+  if (!window)
+    return kExitWindowNotCreated;
+  SetUpdaterWindow(window);
+
+  if (!GetUpdaterInstance())
+    CreateUpdater(args);
+  return RunMessageLoop();
+}

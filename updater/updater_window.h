@@ -1,0 +1,27 @@
+#ifndef UPDATER_UPDATER_WINDOW_H_
+#define UPDATER_UPDATER_WINDOW_H_
+
+#include <windows.h>
+
+#include <memory>
+
+class BrowserUpdater;
+
+// The hidden updater window and the process-wide objects it serves. Everything here runs
+// on the window thread unless a comment says otherwise.
+
+// The single updater, or null before start-up creates it and after the window is gone.
+BrowserUpdater* GetUpdaterInstance();
+void SetUpdaterInstance(std::unique_ptr<BrowserUpdater> updater);
+
+// The updater window, null until it is created. Any thread.
+HWND GetUpdaterWindow();
+void SetUpdaterWindow(HWND window);
+
+// The window procedure of "OrbavintelUpdaterWndClass".
+LRESULT CALLBACK UpdaterWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Acts on the client-window message WM_USER + 100 + |offset|. Returns whether it handled it.
+bool HandleUpdaterMessage(UINT offset, HWND window, LPARAM lParam);
+
+#endif  // UPDATER_UPDATER_WINDOW_H_
