@@ -1,0 +1,134 @@
+"""Fixtures for process-level tests: the real programs under Wine, in the build's prefix."""
+
+import os
+import pathlib
+import re
+import shutil
+import subprocess
+import time
+
+import pytest
+
+SOURCE_DIR = pathlib.Path(
+    os.environ.get("ORBAVINTEL_SOURCE_DIR", pathlib.Path(__file__).resolve().parents[2]))
+BUILD_DIR = pathlib.Path(os.environ.get("ORBAVINTEL_BUILD_DIR", SOURCE_DIR / "build"))
+BIN_DIR = BUILD_DIR / "bin"
+WINE_RUN = SOURCE_DIR / "cmake" / "wine-run"
+
+_DEBUG_LINE = re.compile(r'^[0-9a-f]+:warn:debugstr:OutputDebugStringA "(.*)"$')
+
+
+def decode_debug_text(escaped):
+    """Undoes Wine's escaping of OutputDebugStringA text (\\n, \\t, \\", octal \\ooo)."""
+    out = bytearray()
+    i = 0
+    while i < len(escaped):
+        c = escaped[i]
+        if c != "\\" or i + 1 == len(escaped):
+            out += c.encode("utf-8")
+            i += 1
+            continue
+        n = escaped[i + 1]
+        simple = {"n": b"\n", "r": b"\r", "t": b"\t", "\\": b"\\", '"': b'"'}
+        if n in simple:
+            out += simple[n]
+            i += 2
+        elif n == "x" and re.match(r"[0-9a-fA-F]{2}", escaped[i + 2:i + 4]):
+            out.append(int(escaped[i + 2:i + 4], 16))
+            i += 4
+        elif re.match(r"[0-7]{3}", escaped[i + 1:i + 4]):
+            out.append(int(escaped[i + 1:i + 4], 8))
+            i += 4
+        else:
+            out += n.encode("utf-8")
+            i += 2
+    return out.decode("utf-8", errors="replace")
+
+
+def debug_lines(stderr):
+    """The texts a program wrote with OutputDebugStringA, in order, decoded."""
+    lines = []
+    for raw in stderr.splitlines():
+        match = _DEBUG_LINE.match(raw.strip())
+        if match:
+            lines.append(decode_debug_text(match.group(1)))
+    return lines
+
+
+def wine_env(extra=None):
+    env = dict(os.environ)
+    env["WINE_BUILD_DIR"] = str(BUILD_DIR)
+    env["WINEDEBUG"] = "-all,+debugstr"
+    if extra:
+        env.update(extra)
+    return env
+
+
+def exe(name):
+    path = BIN_DIR / name
+    if not path.exists():
+        pytest.skip(f"{name} is not built")
+    return str(path)
+
+
+class WineRun:
+    """A finished program: exit code, output and the debug lines it wrote."""
+
+    def __init__(self, completed):
+        self.returncode = completed.returncode
+        self.stdout = completed.stdout
+        self.stderr = completed.stderr
+        self.debug = debug_lines(completed.stderr)
+
+
+def run_wine(program, *args, timeout=60, env=None, cwd=None):
+    """Runs a Windows program to its end and returns a WineRun."""
+    completed = subprocess.run([str(WINE_RUN), program, *args], capture_output=True,
+                               text=True, errors="replace", timeout=timeout,
+                               env=wine_env(env), cwd=cwd, stdin=subprocess.DEVNULL)
+    return WineRun(completed)
+
+
+def start_wine(program, *args, env=None, cwd=None):
+    """Starts a Windows program and returns its Popen (text mode, stdout and stderr piped)."""
+    return subprocess.Popen([str(WINE_RUN), program, *args], stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, text=True, errors="replace",
+                            env=wine_env(env), cwd=cwd, stdin=subprocess.DEVNULL)
+
+
+def finish(process, timeout=60):
+    """Waits for a started program and returns a WineRun of it."""
+    stdout, stderr = process.communicate(timeout=timeout)
+    return WineRun(subprocess.CompletedProcess(process.args, process.returncode, stdout, stderr))
+
+
+def wine_path(path):
+    """The Windows path of a Linux path, through Wine's Z: drive."""
+    return "Z:" + str(pathlib.Path(path).resolve()).replace("/", "\\")
+
+
+def wait_until(predicate, timeout=10.0, interval=0.05):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if predicate():
+            return True
+        time.sleep(interval)
+    return predicate()
+
+
+@pytest.fixture(scope="session")
+def xvfb_display():
+    """An X display for programs whose windows must be real (screenshots, input)."""
+    if not shutil.which("Xvfb"):
+        pytest.skip("Xvfb is not installed")
+    for number in range(91, 120):
+        if not os.path.exists(f"/tmp/.X11-unix/X{number}") and not os.path.exists(
+                f"/tmp/.X{number}-lock"):
+            break
+    display = f":{number}"
+    server = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten",
+                               "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    assert wait_until(lambda: os.path.exists(f"/tmp/.X11-unix/X{number}"), timeout=10)
+    yield display
+    server.terminate()
+    server.wait(timeout=10)
