@@ -16,9 +16,9 @@ constexpr wchar_t kSwitchValueSeparator = L'=';
 CommandLineArgs* g_currentProcess = nullptr;
 
 bool IsCommandLineSpace(wchar_t c) {
-  return (c >= 0x0009 && c <= 0x000D) || c == 0x0020 || c == 0x0085 || c == 0x00A0 ||
-         c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
-         c == 0x202F || c == 0x205F || c == 0x3000;
+  return (c >= 0x0009 && c <= 0x000D) || c == 0x0020 || c == 0x0085 || c == 0x00A0 || c == 0x1680 ||
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+         c == 0x3000;
 }
 
 // Length of the first prefix |element| starts with, or 0.
@@ -39,7 +39,7 @@ bool IsSwitch(std::wstring_view element, std::wstring* switchString, std::wstrin
   const size_t separator = element.find(kSwitchValueSeparator);
   *switchString = std::wstring(element.substr(0, separator));
   *value = separator == std::wstring_view::npos ? std::wstring()
-                                                 : std::wstring(element.substr(separator + 1));
+                                                : std::wstring(element.substr(separator + 1));
   return true;
 }
 

@@ -66,8 +66,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   // An ordinary top-level window, never shown, so that FindWindow by class finds it.
   const HWND window =
-      ::CreateWindowExW(0, kUpdaterWindowClass, kUpdaterWindowTitle, WS_OVERLAPPEDWINDOW, 0, 0,
-                        0, 0, nullptr, nullptr, instance, nullptr);
+      ::CreateWindowExW(0, kUpdaterWindowClass, kUpdaterWindowTitle, WS_OVERLAPPEDWINDOW, 0, 0, 0,
+                        0, nullptr, nullptr, instance, nullptr);
   if (!window)
     return kExitWindowNotCreated;
   SetUpdaterWindow(window);

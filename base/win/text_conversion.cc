@@ -37,7 +37,6 @@ std::string WideToUtf8(std::wstring_view text) {
   if (needed <= 0)
     return {};
   std::string result(static_cast<size_t>(needed), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, result.data(), needed, nullptr,
-                        nullptr);
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, result.data(), needed, nullptr, nullptr);
   return result;
 }
