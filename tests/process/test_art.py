@@ -12,7 +12,11 @@ import pytest
 
 from conftest import SOURCE_DIR, WINE_RUN, exe, wine_env
 
-GENERATOR = SOURCE_DIR / "tools" / "art" / "generate_art.py"
+ART_TOOLS = SOURCE_DIR / "tools" / "art"
+sys.path.insert(0, str(ART_TOOLS))
+from raster import oriented, polygon_mask, ring  # noqa: E402
+
+GENERATOR = ART_TOOLS / "generate_art.py"
 KEY = (115, 147, 222)
 PICTURE_SIZES = {102: (1000, 600), 103: (1000, 460), 104: (1000, 460)}
 GLYPH_IDS = range(105, 119)
@@ -38,8 +42,8 @@ ENGLISH = {
     219: "Fail access registry, the installer needs the permission to continue.",
 }
 CHINESE = {
-    200: "Orbavintel浏览器 v1.0", 201: "立即体验", 202: "完成", 203: "安装", 204: "一键安装",
-    205: "安装中...", 206: "安装完成！", 207: "阅读并同意用户", 208: "许可协议",
+    200: "Orbavintel浏览器 v1.0", 201: "立即体验", 202: "完成", 203: "安装",
+    204: "一键安装", 205: "安装中...", 206: "安装完成！", 207: "阅读并同意用户", 208: "许可协议",
     209: "安装马上完成，请稍候...", 210: "请在左下角勾选同意用户许可协议",
     211: "V62 急速内核", 212: "专业区块链导航", 213: "自定义安装", 214: "默认安装",
     215: "安装目录", 216: "浏览...", 217: "请选择Orbavintel浏览器的安装目录：",
@@ -345,3 +349,20 @@ def test_loader_picks_the_table_of_the_user_interface_language(locale, language,
         pytest.skip(f"Wine did not take LC_ALL={locale} as UI language {language}: "
                     f"{[line for line in lines if line.startswith('ui-language')]}")
     assert f"string 200 {title}" in lines
+
+
+def test_coverage_of_shapes_is_their_area():
+    # The anti-aliasing core: a pixel's coverage is the share of it a shape covers.
+    half = polygon_mask([oriented([(0.5, 0.25), (3.0, 0.25), (3.0, 2.0), (0.5, 2.0)])], 16)
+    assert half.coverage(0, 0) == pytest.approx(0.5 * 0.75)
+    assert half.coverage(1, 1) == pytest.approx(1.0)
+    assert half.coverage(3, 1) == 0.0
+    # Overlapping shapes wound alike make a union, never more than full coverage.
+    twice = polygon_mask([oriented([(0, 0), (4, 0), (4, 4), (0, 4)]),
+                          oriented([(2, 0), (6, 0), (6, 4), (2, 4)])], 4)
+    assert all(c == pytest.approx(1.0) for row in twice.rows for c in row[:6])
+    # A contour wound the other way is a hole.
+    band = polygon_mask(ring(16.0, 16.0, 10.0, 6.0), 16)
+    assert band.coverage(16, 16) == 0.0 and band.coverage(7, 16) == pytest.approx(1.0)
+    total = sum(c for row in band.rows if row for c in row)
+    assert total == pytest.approx(3.14159265 * (100 - 36), rel=0.01)

@@ -109,7 +109,7 @@ def silhouette_mask(heights, width, bottom):
     return Mask(0, top, width, rows)
 
 
-def paint_layer(img, rng_range, colour, mist, mist_depth, light_x, contrast=0.28,
+def paint_layer(img, mountain_range, colour, mist, mist_depth, light_x, contrast=0.28,
                 rim=None):
     """Paints one range: |colour| at its crest, fading into |mist| |mist_depth| rows below.
 
@@ -117,11 +117,11 @@ def paint_layer(img, rng_range, colour, mist, mist_depth, light_x, contrast=0.28
     by a wandering spine from its summit. |rim| (colour, light(x) -> 0..1) adds a thin line
     of light along the crest, as if lit by the glow in the sky.
     """
-    heights = rng_range.heights
+    heights = mountain_range.heights
     mask = silhouette_mask(heights, img.width, img.height)
     crest = sum(heights) / len(heights)
-    owners = rng_range.owners
-    summits = rng_range.summits
+    owners = mountain_range.owners
+    summits = mountain_range.summits
     lit_colour = mix(colour, (120, 150, 230), 0.12)
     dark_colour = tuple(c * (1.0 - contrast) for c in colour)
 
@@ -194,15 +194,15 @@ def pine(cx, base, height):
     return outline
 
 
-def paint_trees(img, rng_range, seed, spots, colour):
-    """Pine trees standing on the crest of |rng_range| at the x positions of |spots|."""
+def paint_trees(img, mountain_range, seed, spots, colour):
+    """Pine trees standing on the crest of |mountain_range| at the x positions of |spots|."""
     rng = random.Random(seed)
     contours = []
     for x, count, size in spots:
         for k in range(count):
             tx = x + rng.uniform(-1.0, 1.0) * size * 1.3 * count ** 0.5
             tx = min(max(tx, 1.0), img.width - 2.0)
-            h = rng_range.crest(tx)
+            h = mountain_range.crest(tx)
             th = size * rng.uniform(0.6, 1.1)
             contours.append(pine(tx, h + th * 0.12, th))
     img.blend(polygon_mask(contours, samples=6), colour)

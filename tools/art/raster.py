@@ -14,10 +14,6 @@ def clamp01(v):
     return 0.0 if v < 0.0 else 1.0 if v > 1.0 else v
 
 
-def lerp(a, b, t):
-    return a + (b - a) * t
-
-
 def mix(c0, c1, t):
     """The colour a fraction |t| of the way from |c0| to |c1|."""
     return (c0[0] + (c1[0] - c0[0]) * t, c0[1] + (c1[1] - c0[1]) * t,
@@ -44,10 +40,6 @@ class Mask:
         if j < 0 or j >= len(self.rows) or i < 0 or i >= self.width or self.rows[j] is None:
             return 0.0
         return self.rows[j][i]
-
-    def scaled(self, factor):
-        return Mask(self.x, self.y, self.width,
-                    [None if r is None else [c * factor for c in r] for r in self.rows])
 
 
 class Image:

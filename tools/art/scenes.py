@@ -16,9 +16,8 @@ from sky import paint_gradient, paint_nebula, paint_stars
 
 WIDTH = 1000
 
-# Where the window puts its widgets over the pictures (left, top, right, bottom).
-CLOSE_GLYPH = (948, 20, 980, 52)
-MINIMIZE_GLYPH = (896, 20, 928, 52)
+# Where the window puts its widgets over the pictures (left, top, right, bottom): the
+# title, and the strip around the minimise (896, 20) and close (948, 20) glyphs.
 TITLE_TEXT = (20, 20, 300, 50)
 GLYPH_STRIP = (880, 8, 992, 64)
 # Stars keep out of the strip and of the margin in which its settled sky fades out.
@@ -39,7 +38,8 @@ def _valley(centre, depth, width):
     return env
 
 
-def _light_from(cx, cy, reach):
+def _light_from(cx, reach):
+    """How much of the emblem's light reaches the crests at column x."""
     def light(x):
         return math.exp(-((x - cx) / reach) ** 2)
     return light
@@ -107,16 +107,16 @@ def _ranges(img, seed, bases, light_x, light, rim_strength, scale=1.0,
         (ridge(seed + 3, WIDTH, front_base, 45 * scale, 8, 8.0), FRONT, 40),
     ]
     contrasts = (0.14, 0.22, 0.28, 0.3)
-    for k, (heights, (colour, mist), depth) in enumerate(layers):
+    for k, (mountain_range, (colour, mist), depth) in enumerate(layers):
         rim = None
         if light is not None:
             rim = ((130, 200, 255), lambda x, k=k: light(x) * rim_strength * (1.0 - 0.22 * k))
-        paint_layer(img, heights, colour, mist, depth, light_x, contrasts[k], rim=rim)
+        paint_layer(img, mountain_range, colour, mist, depth, light_x, contrasts[k], rim=rim)
         if k == 3:
             rng = random.Random(seed + 9)
             spots = [(rng.uniform(a, b), rng.randint(2, 5), rng.uniform(16, 26))
                      for a, b in tree_spans for _ in range(3)]
-            paint_trees(img, heights, seed + 7, spots, FRONT[0])
+            paint_trees(img, mountain_range, seed + 7, spots, FRONT[0])
     return layers
 
 
@@ -139,7 +139,7 @@ def _default_scene(img, band):
     paint_orbit(img, *ring, "front", width=1.8)
     px, py = orbit_point(*ring, 0.55)
     paint_planet(img, px, py, 5.5)
-    _ranges(img, 17, (440, 492, 548, 592), cx, _light_from(cx, 0, 220), 0.6,
+    _ranges(img, 17, (440, 492, 548, 592), cx, _light_from(cx, 220), 0.6,
             tree_spans=((330, 400), (590, 730)))
 
 
@@ -167,13 +167,13 @@ def _installing_scene(img, band):
     paint_orbit(img, *orbit, "back", width=1.6, strength=0.75)
     for depth, x, y, pictogram in badges:
         if depth < 0:
-            paint_icon_badge(img, x, y, 18 + 4 * depth, pictogram, light=0.72 + 0.28 * depth)
+            paint_icon_badge(img, x, y, 19 + 3 * depth, pictogram, light=0.72 + 0.28 * depth)
     paint_crystal(img, cx, cy, 62)
     paint_orbit(img, *orbit, "front", width=1.6)
     for depth, x, y, pictogram in badges:
         if depth >= 0:
             paint_icon_badge(img, x, y, 19 + 5 * depth, pictogram, light=0.85 + 0.15 * depth)
-    _ranges(img, 29, (380, 414, 444, 464), cx, _light_from(cx, 0, 300), 0.6, 0.72)
+    _ranges(img, 29, (380, 414, 444, 464), cx, _light_from(cx, 300), 0.6, 0.72)
 
 
 def _meteor(img, hx, hy, angle, length, width, strength, colour=(170, 215, 255)):
@@ -236,4 +236,4 @@ def _finished_scene(img, band):
     for hx, hy, length, width, strength in meteors:
         _meteor(img, hx, hy, angle, length, width, strength)
     sparkle(img, 300, 120, 11, strength=0.7)
-    _ranges(img, 41, (376, 412, 442, 464), 500, _light_from(500, 0, 360), 0.45, 0.8)
+    _ranges(img, 41, (376, 412, 442, 464), 500, _light_from(500, 360), 0.45, 0.8)
