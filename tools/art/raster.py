@@ -71,67 +71,44 @@ class Image:
             self.g[a:a + w] = [c[1]] * w
             self.b[a:a + w] = [c[2]] * w
 
-    def _clip(self, mask, j):
-        """Index range of mask row |j| inside the picture: (row y, first i, end i) or None."""
-        y = mask.y + j
-        if y < 0 or y >= self.height or mask.rows[j] is None:
-            return None
+    def _spans(self, mask, opacity):
+        """Each mask row inside the picture: (row, first column, first index, end index,
+        coverage times |opacity|)."""
         i0 = max(0, -mask.x)
         i1 = min(mask.width, self.width - mask.x)
         if i0 >= i1:
-            return None
-        return y, i0, i1
+            return
+        for j, row in enumerate(mask.rows):
+            y = mask.y + j
+            if row is None or not 0 <= y < self.height:
+                continue
+            cov = row[i0:i1]
+            if opacity != 1.0:
+                cov = [c * opacity for c in cov]
+            a = y * self.width + mask.x + i0
+            yield y, mask.x + i0, a, a + (i1 - i0), cov
+
+    def _channels(self):
+        return (self.r, self.g, self.b)
 
     def blend(self, mask, colour, opacity=1.0):
         """Paints |colour| over the picture through the coverage of |mask|."""
-        cr, cg, cb = colour
-        for j in range(len(mask.rows)):
-            clip = self._clip(mask, j)
-            if clip is None:
-                continue
-            y, i0, i1 = clip
-            cov = mask.rows[j][i0:i1]
-            if opacity != 1.0:
-                cov = [c * opacity for c in cov]
-            a = y * self.width + mask.x + i0
-            e = a + (i1 - i0)
-            self.r[a:e] = [o + (cr - o) * c for o, c in zip(self.r[a:e], cov)]
-            self.g[a:e] = [o + (cg - o) * c for o, c in zip(self.g[a:e], cov)]
-            self.b[a:e] = [o + (cb - o) * c for o, c in zip(self.b[a:e], cov)]
+        for _, _, a, e, cov in self._spans(mask, opacity):
+            for chan, c in zip(self._channels(), colour):
+                chan[a:e] = [o + (c - o) * k for o, k in zip(chan[a:e], cov)]
 
     def blend_shaded(self, mask, shader, opacity=1.0):
         """Like blend, with colours from |shader|(x0, count, y) -> (reds, greens, blues)."""
-        for j in range(len(mask.rows)):
-            clip = self._clip(mask, j)
-            if clip is None:
-                continue
-            y, i0, i1 = clip
-            cov = mask.rows[j][i0:i1]
-            if opacity != 1.0:
-                cov = [c * opacity for c in cov]
-            rs, gs, bs = shader(mask.x + i0, i1 - i0, y)
-            a = y * self.width + mask.x + i0
-            e = a + (i1 - i0)
-            self.r[a:e] = [o + (s - o) * c for o, s, c in zip(self.r[a:e], rs, cov)]
-            self.g[a:e] = [o + (s - o) * c for o, s, c in zip(self.g[a:e], gs, cov)]
-            self.b[a:e] = [o + (s - o) * c for o, s, c in zip(self.b[a:e], bs, cov)]
+        for y, x0, a, e, cov in self._spans(mask, opacity):
+            for chan, shades in zip(self._channels(), shader(x0, e - a, y)):
+                chan[a:e] = [o + (c - o) * k for o, c, k in zip(chan[a:e], shades, cov)]
 
     def screen(self, mask, colour, opacity=1.0):
         """Adds light: screen blend of |colour| through |mask|, never past white."""
-        kr, kg, kb = (c / 255.0 for c in colour)
-        for j in range(len(mask.rows)):
-            clip = self._clip(mask, j)
-            if clip is None:
-                continue
-            y, i0, i1 = clip
-            cov = mask.rows[j][i0:i1]
-            if opacity != 1.0:
-                cov = [c * opacity for c in cov]
-            a = y * self.width + mask.x + i0
-            e = a + (i1 - i0)
-            self.r[a:e] = [o + (255.0 - o) * kr * c for o, c in zip(self.r[a:e], cov)]
-            self.g[a:e] = [o + (255.0 - o) * kg * c for o, c in zip(self.g[a:e], cov)]
-            self.b[a:e] = [o + (255.0 - o) * kb * c for o, c in zip(self.b[a:e], cov)]
+        for _, _, a, e, cov in self._spans(mask, opacity):
+            for chan, c in zip(self._channels(), colour):
+                f = c / 255.0
+                chan[a:e] = [o + (255.0 - o) * f * k for o, k in zip(chan[a:e], cov)]
 
     def glow(self, cx, cy, radius, colour, strength=1.0, reach=3.0, shape="soft",
              squash=1.0):
