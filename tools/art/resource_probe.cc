@@ -6,9 +6,9 @@
 //   table 2052 219 安装失败，...            (every id of both tables, by explicit language)
 //   bitmap 102 1000x600 24                 (through LoadImageW as a DIB section)
 //   icon-entry 48x48 8                     (the icon group's directory, in order)
-//   icon-load 32 ok                        (LoadImageW of the icon at a given size)
+//   icon-load 32 ok 32                     (LoadImageW at a size: the width it gave)
 //   version FileDescription Orbavintel Browser Installer
-//   fixed-version 1.0.0.0 1.0.0.0
+//   fixed-version 1.0.0.0 1.0.0.0 type 1   (file and product version, file type)
 //
 // It is a development aid for the process tests, linked with the real resource script.
 
@@ -18,9 +18,29 @@
 #include <string>
 #include <vector>
 
+#include "base/win/scoped_handle.h"
+#include "base/win/text_conversion.h"
 #include "installer/ui/resources/resource_ids.h"
 
 namespace {
+
+// Bitmaps from LoadImageW, and the colour and mask bitmaps GetIconInfo hands out.
+struct BitmapTraits {
+  using Type = HBITMAP;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type b) { return b != nullptr; }
+  static void Close(Type b) { ::DeleteObject(b); }
+};
+using UniqueBitmap = ScopedResource<BitmapTraits>;
+
+// Icons from LoadImageW.
+struct IconTraits {
+  using Type = HICON;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type i) { return i != nullptr; }
+  static void Close(Type i) { ::DestroyIcon(i); }
+};
+using UniqueIcon = ScopedResource<IconTraits>;
 
 constexpr WORD kEnglish = 1033;
 constexpr WORD kChinese = 2052;
@@ -30,15 +50,7 @@ constexpr int kFirstBitmapId = IDB_PAGE_DEFAULT;
 constexpr int kLastBitmapId = IDB_EXPAND_HOVER;
 
 void PrintLine(const std::wstring& text) {
-  std::string out;
-  if (!text.empty()) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                   0, nullptr, nullptr);
-    out.resize(static_cast<size_t>(size));
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
-  }
-  out += '\n';
+  std::string out = WideToUtf8(text) + "\n";
   std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
@@ -68,7 +80,8 @@ void PrintStrings() {
   const wchar_t* text = nullptr;
   int length =
       LoadStringW(GetModuleHandleW(nullptr), IDS_TITLE, reinterpret_cast<LPWSTR>(&text), 0);
-  PrintLine(L"string " + std::to_wstring(IDS_TITLE) + L" " + std::wstring(text, length));
+  PrintLine(L"string " + std::to_wstring(IDS_TITLE) + L" " +
+            (length > 0 ? std::wstring(text, length) : std::wstring()));
   for (WORD table : {kEnglish, kChinese}) {
     for (int id = kFirstStringId; id <= kLastStringId; ++id) {
       bool found = false;
@@ -81,17 +94,16 @@ void PrintStrings() {
 
 void PrintBitmaps() {
   for (int id = kFirstBitmapId; id <= kLastBitmapId; ++id) {
-    HANDLE image = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0,
-                              LR_CREATEDIBSECTION);
+    UniqueBitmap image(static_cast<HBITMAP>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!image) {
       PrintLine(L"bitmap " + std::to_wstring(id) + L" <missing>");
       continue;
     }
     BITMAP bitmap = {};
-    GetObjectW(image, sizeof(bitmap), &bitmap);
+    GetObjectW(image.get(), sizeof(bitmap), &bitmap);
     PrintLine(L"bitmap " + std::to_wstring(id) + L" " + std::to_wstring(bitmap.bmWidth) + L"x" +
               std::to_wstring(bitmap.bmHeight) + L" " + std::to_wstring(bitmap.bmBitsPixel));
-    DeleteObject(image);
   }
 }
 
@@ -124,20 +136,17 @@ void PrintIcon() {
               std::to_wstring(entries[k].bitCount));
   }
   for (int size : {16, 20, 24, 32, 40, 48, 64, 256}) {
-    HANDLE icon =
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, 0);
+    UniqueIcon icon(static_cast<HICON>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, 0)));
     ICONINFO iconInfo = {};
     BITMAP colour = {};
-    if (icon && GetIconInfo(static_cast<HICON>(icon), &iconInfo)) {
-      GetObjectW(iconInfo.hbmColor ? iconInfo.hbmColor : iconInfo.hbmMask, sizeof(colour), &colour);
-      if (iconInfo.hbmColor)
-        DeleteObject(iconInfo.hbmColor);
-      DeleteObject(iconInfo.hbmMask);
+    if (icon && GetIconInfo(icon.get(), &iconInfo)) {
+      UniqueBitmap colourBitmap(iconInfo.hbmColor);
+      UniqueBitmap maskBitmap(iconInfo.hbmMask);
+      GetObjectW(colourBitmap ? colourBitmap.get() : maskBitmap.get(), sizeof(colour), &colour);
     }
     PrintLine(L"icon-load " + std::to_wstring(size) +
               (icon ? L" ok " + std::to_wstring(colour.bmWidth) : std::wstring(L" failed")));
-    if (icon)
-      DestroyIcon(static_cast<HICON>(icon));
   }
 }
 
