@@ -51,6 +51,7 @@ for i in 1 2 3; do
   wine_wall+=("$(field wall "$line")")
   wine_digest=$(field digest "$line")
   wine_engine=$(field engine "$line")
+  wine_peak=$(field peak_mib "$line")
 
   line=$(run_wine --portable)
   port_t+=("$(field seconds "$line")")
@@ -80,6 +81,7 @@ printf '  %-44s %7.3f  ratio %.2f (whole Wine process %.3f, ratio %.2f)\n' \
   "GetFileSha256Hex under Wine, $port_engine" "$p" "$(echo "$p / $o" | bc -l)" \
   "$pw" "$(echo "$pw / $o" | bc -l)"
 echo "  (ratio = time / openssl time)"
+echo "  peak working set of the Wine process digesting 512 MiB: $wine_peak MiB"
 
 echo "In memory, 256 MiB, best of 3 passes:"
 "$wine_run" "$bench_exe" memory 256 | tr -d '\r' | grep '^memory ' |
