@@ -41,8 +41,8 @@ namespace partner {
 
 // Writes |data| as a narrow REG_SZ value |valueName| of |keyPath| under HKEY_CURRENT_USER,
 // creating the key when needed. The byte count is the text's length: no terminating zero.
-// False when an argument is empty or the key cannot be created; whether the value itself
-// was stored is not checked.
+// False, with a debugger line, when an argument is empty, the key cannot be created or the
+// platform refuses the value.
 bool WriteRegValue(std::string_view keyPath, std::string_view valueName, std::string_view data);
 
 }  // namespace partner
@@ -53,7 +53,8 @@ bool WriteInstallerName(std::string_view installerName);
 
 // Writes |installPath| as the UTF-16 REG_SZ value "XInstallPath" of kInstallPathKey under
 // HKEY_CURRENT_USER, twice its length in bytes (no terminating zero). False, without a
-// debugger line, when the path is empty; false when the key cannot be created.
+// debugger line, when the path is empty; false, with one, when the key cannot be created or
+// the platform refuses the value.
 bool WriteCustomInstallPath(std::wstring_view installPath);
 
 #endif  // UPDATER_CLIENT_STATE_REGISTRY_H_
