@@ -261,42 +261,62 @@ class Parser {
     return true;
   }
 
+  // Where a container goes after one of its elements.
+  enum class Step { kNextElement, kClosed, kFailed };
+
+  // The step after an opening bracket: an empty container is closed at once.
+  Step FirstStep(Token close) {
+    if (NextToken() != close)
+      return Step::kNextElement;
+    ++pos;
+    return Step::kClosed;
+  }
+
+  // The step after an element: "," leads to the next one and |close| ends the container;
+  // a comma right before |close| needs the trailing-comma option.
+  Step StepAfterElement(Token close) {
+    const Token next = NextToken();
+    if (next == close) {
+      ++pos;
+      return Step::kClosed;
+    }
+    if (next != Token::kListSeparator) {
+      Fail(JsonParseError::kSyntaxError, pos);
+      return Step::kFailed;
+    }
+    ++pos;
+    if (NextToken() != close)
+      return Step::kNextElement;
+    if (!(options & kJsonAllowTrailingCommas)) {
+      Fail(JsonParseError::kTrailingComma, pos);
+      return Step::kFailed;
+    }
+    ++pos;
+    return Step::kClosed;
+  }
+
   std::optional<JsonValue> ParseDictionary() {
     if (!EnterContainer())
       return std::nullopt;
     JsonValue::Dictionary entries;
-    if (NextToken() == Token::kDictionaryEnd) {
+    Step step = FirstStep(Token::kDictionaryEnd);
+    while (step == Step::kNextElement) {
+      if (NextToken() != Token::kString)
+        return Fail(JsonParseError::kUnquotedDictionaryKey, pos);
+      std::string key;
+      if (!ParseString(&key))
+        return std::nullopt;
+      if (NextToken() != Token::kPairSeparator)
+        return Fail(JsonParseError::kSyntaxError, pos);
       ++pos;
-    } else {
-      while (true) {
-        if (NextToken() != Token::kString)
-          return Fail(JsonParseError::kUnquotedDictionaryKey, pos);
-        std::string key;
-        if (!ParseString(&key))
-          return std::nullopt;
-        if (NextToken() != Token::kPairSeparator)
-          return Fail(JsonParseError::kSyntaxError, pos);
-        ++pos;
-        std::optional<JsonValue> value = ParseValue();
-        if (!value)
-          return std::nullopt;
-        entries.emplace_back(std::move(key), std::move(*value));
-        const Token next = NextToken();
-        if (next == Token::kDictionaryEnd) {
-          ++pos;
-          break;
-        }
-        if (next != Token::kListSeparator)
-          return Fail(JsonParseError::kSyntaxError, pos);
-        ++pos;
-        if (NextToken() == Token::kDictionaryEnd) {
-          if (!(options & kJsonAllowTrailingCommas))
-            return Fail(JsonParseError::kTrailingComma, pos);
-          ++pos;
-          break;
-        }
-      }
+      std::optional<JsonValue> value = ParseValue();
+      if (!value)
+        return std::nullopt;
+      entries.emplace_back(std::move(key), std::move(*value));
+      step = StepAfterElement(Token::kDictionaryEnd);
     }
+    if (step == Step::kFailed)
+      return std::nullopt;
     --depth;
     return MakeDictionary(std::move(entries));
   }
@@ -318,30 +338,16 @@ class Parser {
     if (!EnterContainer())
       return std::nullopt;
     JsonValue list(JsonValue::Type::kList);
-    if (NextToken() == Token::kListEnd) {
-      ++pos;
-    } else {
-      while (true) {
-        std::optional<JsonValue> value = ParseValue();
-        if (!value)
-          return std::nullopt;
-        list.Append(std::move(*value));
-        const Token next = NextToken();
-        if (next == Token::kListEnd) {
-          ++pos;
-          break;
-        }
-        if (next != Token::kListSeparator)
-          return Fail(JsonParseError::kSyntaxError, pos);
-        ++pos;
-        if (NextToken() == Token::kListEnd) {
-          if (!(options & kJsonAllowTrailingCommas))
-            return Fail(JsonParseError::kTrailingComma, pos);
-          ++pos;
-          break;
-        }
-      }
+    Step step = FirstStep(Token::kListEnd);
+    while (step == Step::kNextElement) {
+      std::optional<JsonValue> value = ParseValue();
+      if (!value)
+        return std::nullopt;
+      list.Append(std::move(*value));
+      step = StepAfterElement(Token::kListEnd);
     }
+    if (step == Step::kFailed)
+      return std::nullopt;
     --depth;
     return list;
   }
