@@ -26,7 +26,9 @@ class RequestCallbackContext;
 // they wait until callbacks already running on other threads have left, close the handle,
 // and leave the context with the buffers WinHTTP may still touch to be freed by the
 // handle-closing notification. So once they return, no callback touches this object or its
-// delegate, and they never wait for the network.
+// delegate, and they never wait for the network. They do wait for a callback that is
+// running, so callbacks (and the delegate calls they make) must never wait for the thread
+// that cancels or destroys the request.
 class HttpRequest : public HttpHandle {
  public:
   // Bytes of the receive buffer; one read of at most this many bytes is outstanding.

@@ -302,6 +302,9 @@ class RequestHandler(http.server.BaseHTTPRequestHandler):
             return
 
         if reset_at is not None:
+            # Let the client read what was sent, so the reset lands mid-body rather than
+            # discarding the headers still queued on its side.
+            time.sleep(0.2)
             self.reset_connection()
 
     def reset_connection(self):
