@@ -83,7 +83,6 @@ HRESULT HttpRequest::Open(const HttpConnection& connection,
   {
     std::lock_guard<std::mutex> held(lock);
     CloseTransfer(S_OK);
-    callbackInstalled = true;
     try {
       context->readBuffer.assign(kReadBufferSize, 0);
     } catch (const std::bad_alloc&) {
@@ -112,6 +111,8 @@ HRESULT HttpRequest::Send(const void* data, DWORD length) {
     return E_UNEXPECTED;
   {
     std::lock_guard<std::mutex> held(lock);
+    if (transferOpen)
+      return E_UNEXPECTED;  // WinHTTP may still be sending the body of the transfer under way
     try {
       context->optionalData.assign(static_cast<const char*>(data), data ? length : 0);
     } catch (const std::bad_alloc&) {
@@ -170,8 +171,6 @@ void HttpRequest::StopCallbacks() {
   }
   Close();
   AbandonTransfer(kTransferCancelledResult);
-  std::lock_guard<std::mutex> held(lock);
-  callbackInstalled = false;
 }
 
 void HttpRequest::SetFilePath(std::wstring path) {

@@ -55,8 +55,8 @@ class HttpRequest : public HttpHandle {
 
   // Sends the opened request with |length| bytes of |data| as body (copied; kept until the
   // platform is done with it). S_OK means WinHTTP accepted it and Complete will run exactly
-  // once; a failure means no callback follows and any download file was removed. Window
-  // thread.
+  // once; a failure means no callback follows and any download file was removed.
+  // E_UNEXPECTED when nothing is open or a transfer is still under way. Window thread.
   HRESULT Send(const void* data, DWORD length);
 
   // Ends the current request: stops the callbacks (see the class comment), closes the
@@ -164,7 +164,6 @@ class HttpRequest : public HttpHandle {
   DWORD optionalLength = 0;
   DWORD chosenProxyScheme = 0;
   uint64_t received = 0;
-  bool callbackInstalled = false;
   bool transferOpen = false;
   int challenges = 0;
   HRESULT result = S_FALSE;
