@@ -1,0 +1,9 @@
+#include "net/http_result.h"
+
+HRESULT FailureFromWin32(DWORD error) {
+  return error == 0 ? E_FAIL : HRESULT_FROM_WIN32(error);
+}
+
+HRESULT LastErrorResult() {
+  return FailureFromWin32(::GetLastError());
+}

@@ -1,0 +1,27 @@
+#ifndef NET_HTTP_RESULT_H_
+#define NET_HTTP_RESULT_H_
+
+#include <windows.h>
+
+// Results of the HTTP engine are HRESULTs: S_OK success, S_FALSE nothing done, negative
+// failure. Platform and WinHTTP error numbers map by the HRESULT_FROM_WIN32 rule.
+
+// The result of a platform call that just failed, from the thread's last error. Never a
+// success: a missing error number gives E_FAIL.
+HRESULT LastErrorResult();
+
+// |error| as a failure result; 0 gives E_FAIL.
+HRESULT FailureFromWin32(DWORD error);
+
+// A response body kept in memory passed kMemoryBodyLimit; the transfer is failed.
+// HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE), 0x800700DF.
+inline constexpr HRESULT kBodyTooLargeResult = static_cast<HRESULT>(0x800700DFL);
+
+// The response body ended before the length its Content-Length announced:
+// HRESULT_FROM_WIN32(ERROR_WINHTTP_CONNECTION_ERROR), 0x80072EFE.
+inline constexpr HRESULT kBodyCutShortResult = static_cast<HRESULT>(0x80072EFEL);
+
+// Result of a transfer that the owner cancelled (Cancel, destruction) before it ended.
+inline constexpr HRESULT kTransferCancelledResult = E_ABORT;
+
+#endif  // NET_HTTP_RESULT_H_

@@ -1,0 +1,52 @@
+#include "net/request_callback_context.h"
+
+namespace {
+
+// The context whose callback this thread is running, and how deeply (WinHTTP may call back
+// from inside a call made by a callback).
+thread_local const RequestCallbackContext* currentContext = nullptr;
+thread_local int currentDepth = 0;
+
+}  // namespace
+
+RequestCallbackContext::Entry::Entry(RequestCallbackContext* context)
+    : context(context), previousContext(currentContext), previousDepth(currentDepth) {
+  std::lock_guard<std::mutex> held(context->lock);
+  ++context->inside;
+  target = context->request;
+  if (currentContext == context) {
+    ++currentDepth;
+  } else {
+    currentContext = context;
+    currentDepth = 1;
+  }
+}
+
+RequestCallbackContext::Entry::~Entry() {
+  currentContext = previousContext;
+  currentDepth = previousDepth;
+  std::unique_lock<std::mutex> held(context->lock);
+  --context->inside;
+  context->idle.notify_all();
+  context->FreeIfDone(held);
+}
+
+void RequestCallbackContext::OnHandleClosing() {
+  std::unique_lock<std::mutex> held(lock);
+  closing = true;
+  FreeIfDone(held);
+}
+
+void RequestCallbackContext::Detach() {
+  std::unique_lock<std::mutex> held(lock);
+  request = nullptr;
+  const int ownDepth = currentContext == this ? currentDepth : 0;
+  idle.wait(held, [this, ownDepth] { return inside <= ownDepth; });
+}
+
+void RequestCallbackContext::FreeIfDone(std::unique_lock<std::mutex>& held) {
+  if (!closing || inside > 0)
+    return;
+  held.unlock();
+  delete this;
+}

@@ -1,0 +1,20 @@
+#ifndef NET_SCOPED_HINTERNET_H_
+#define NET_SCOPED_HINTERNET_H_
+
+#include <windows.h>
+#include <winhttp.h>
+
+#include "base/win/scoped_handle.h"
+
+// WinHTTP session, connection and request handles. Closing a request handle may call its
+// status callback (from inside WinHttpCloseHandle or later on a worker thread); the holder
+// is already null by then, since ScopedResource::reset forgets the value before closing it.
+struct HInternetTraits {
+  using Type = HINTERNET;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+  static void Close(Type h) { ::WinHttpCloseHandle(h); }
+};
+using UniqueHInternet = ScopedResource<HInternetTraits>;
+
+#endif  // NET_SCOPED_HINTERNET_H_
