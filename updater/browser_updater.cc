@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "net/fetch_url.h"
+
 namespace {
 
 constexpr char kUnknownInstalledVersion[] = "0.0.0.0";
@@ -25,33 +27,65 @@ BrowserUpdater::BrowserUpdater(std::string_view versionText,
     installedVersion = Version(kUnknownInstalledVersion);
 }
 
-BrowserUpdater::~BrowserUpdater() = default;
+BrowserUpdater::~BrowserUpdater() {
+  // Waits out a callback still running, so none can reach the fields below as they go.
+  // The connection and session close after the request, in reverse order of declaration.
+  request.Cancel();
+}
 
 bool BrowserUpdater::IsClientUpToDate(const Version& clientVersion) const {
-  std::lock_guard<std::mutex> hold(newestVersionLock);
+  std::lock_guard<std::mutex> hold(answerLock);
   return newestVersion.IsValid() && clientVersion.IsValid() &&
          newestVersion.CompareTo(clientVersion) <= 0;
 }
 
-void BrowserUpdater::CancelRequest() {}
-
-void BrowserUpdater::CheckForUpdate() {
-  state = kChecking;
+void BrowserUpdater::CancelRequest() {
+  request.Cancel();
 }
 
-void BrowserUpdater::DownloadPackage() {}
+std::string BrowserUpdater::GetCurrentUrl() const {
+  std::lock_guard<std::mutex> hold(answerLock);
+  return currentUrl;
+}
 
-void BrowserUpdater::LaunchPackage() {}
+bool BrowserUpdater::FetchUrl(const std::string& url,
+                              HttpVerb verb,
+                              const std::string& body,
+                              const std::wstring& filePath) {
+  return ::FetchUrl(session, connection, request, requestBody, url, verb, body, filePath);
+}
 
 void BrowserUpdater::ReportState(uint32_t param) const {
   if (stateCallback)
     stateCallback(state.load(), param);
 }
 
+void BrowserUpdater::MoveToNextUrl(UpdaterState lastResort) {
+  state = PickNextUrl() ? kRetryDownload : lastResort;
+  ReportState(0);
+}
+
 void BrowserUpdater::OnResponseStarted() {
   ReportState(0);
 }
 
-void BrowserUpdater::OnProgress(uint32_t received, uint32_t total) {}
-
-void BrowserUpdater::OnRequestComplete(const std::string& body) {}
+void BrowserUpdater::OnRequestComplete(const std::string& body) {
+  if (request.IsStatusKnown() && request.GetStatusCode() != 200) {
+    MoveToNextUrl(kFailed);
+    return;
+  }
+  switch (state.load()) {
+    case kChecking:
+      if (!ParseUpdateResponse(body)) {
+        state = kFailed;
+        ReportState(0);
+      }
+      break;
+    case kDownloading:
+      // The file's content is judged by the verification before the launch.
+      MarkDownloaded();
+      break;
+    default:
+      break;
+  }
+}

@@ -9,13 +9,20 @@
 #include <vector>
 
 #include "base/version.h"
+#include "net/http_handle.h"
+#include "net/http_verb.h"
+#include "net/notifying_http_request.h"
 #include "net/request_delegate.h"
 #include "updater/updater_state.h"
+
+class JsonValue;
 
 // One update attempt: check, download, verify, launch. Created once by the program's
 // start-up on the window thread. The window thread calls CheckForUpdate, DownloadPackage,
 // LaunchPackage and CancelRequest; the RequestDelegate operations run on WinHTTP worker
-// threads, change |state| and report through the state callback.
+// threads, change |state| and report through the state callback, which only posts. The two
+// sides never run at once on the same transfer: the window thread starts a transfer only
+// after the previous one reported its end.
 class BrowserUpdater : public RequestDelegate {
  public:
   // |versionText| is the installed version; "0.0.0.0" when it is empty or does not parse.
@@ -24,6 +31,8 @@ class BrowserUpdater : public RequestDelegate {
                  std::string channel,
                  std::string device,
                  std::string lang);
+  // Destroys the request first (which waits out a callback in flight), then closes the
+  // connection and session. Window thread.
   ~BrowserUpdater() override;
 
   BrowserUpdater(const BrowserUpdater&) = delete;
@@ -32,6 +41,9 @@ class BrowserUpdater : public RequestDelegate {
   void SetStateCallback(StateCallback callback) { stateCallback = callback; }
   UpdaterState GetState() const { return state.load(); }
 
+  // Where update checks are posted; the built-in server unless changed before the check.
+  void SetCheckUrl(std::string url) { checkUrl = std::move(url); }
+
   // True when the server's newest version is known and not newer than |clientVersion|.
   // Before the server has answered, only 255.255.255.255 (or above) counts as up to date.
   bool IsClientUpToDate(const Version& clientVersion) const;
@@ -39,34 +51,69 @@ class BrowserUpdater : public RequestDelegate {
   // Closes the request in flight, if any; the session and connection stay open.
   void CancelRequest();
 
-  // Posts the update-check form; called once, by start-up.
+  // Posts the update-check form. Called once, by start-up. When the request cannot even be
+  // started the run ends in kFailed, so that it never waits for an answer that cannot come.
   void CheckForUpdate();
 
-  // Downloads the package from |currentUrl|, on UWM_UPDATE_AVAILABLE.
+  // Fetches the package from |currentUrl| into the temporary folder, or goes straight to
+  // kDownloaded when a file with the announced digest is already there. A download that
+  // cannot be started counts as a failed URL. On UWM_UPDATE_AVAILABLE.
   void DownloadPackage();
 
-  // Verifies and starts the downloaded package, on UWM_DOWNLOAD_COMPLETE.
+  // Verifies the package and starts it (elevated when the answer asked for it); a package
+  // that fails verification moves on to the next URL. On UWM_DOWNLOAD_COMPLETE.
   void LaunchPackage();
 
-  // RequestDelegate:
+  // RequestDelegate, on WinHTTP worker threads:
   void OnResponseStarted() override;
   void OnProgress(uint32_t received, uint32_t total) override;
   void OnRequestComplete(const std::string& body) override;
   void OnConnectionClosed() override {}
 
+  // Interprets the check's answer: newest version, and for a newer one the digest, the
+  // elevation flag and the URL lists. Reports kCheckDone and returns true, or returns false.
+  bool ParseUpdateResponse(const std::string& body);
+
+  // Chooses the next download URL at random, all "default" URLs before any "backup" one,
+  // each at most once. False when none is left.
+  bool PickNextUrl();
+
+  // The body of the check request; for tests and diagnostics.
+  std::string BuildCheckBody() const;
+
+  // The URL chosen last; empty before the first choice.
+  std::string GetCurrentUrl() const;
+
  private:
+  // Starts a transfer of |url|; false when it could not be started (no completion follows).
+  bool FetchUrl(const std::string& url,
+                HttpVerb verb,
+                const std::string& body,
+                const std::wstring& filePath);
+
   // Calls the state callback, if one is set, with the current |state|.
   void ReportState(uint32_t param) const;
 
+  // Sets |state| to kRetryDownload when another URL is left, else to |lastResort|, and
+  // reports it.
+  void MoveToNextUrl(UpdaterState lastResort);
+
+  void MarkDownloaded();
+  bool VerifyPackage() const;
+
   std::atomic<UpdaterState> state{kIdle};
   StateCallback stateCallback = nullptr;
+  HttpSession session;
+  HttpConnection connection;
+  NotifyingHttpRequest request{this};
   Version installedVersion;
   std::string arch;
   std::string channel;
   std::string device;
   std::string lang;
-  // Written on a WinHTTP thread by the check, read on the window thread by registrations.
-  mutable std::mutex newestVersionLock;
+  // Guards the server's answer and the URL choice: written on a WinHTTP thread by the
+  // check, read on the window thread by registrations and launches.
+  mutable std::mutex answerLock;
   Version newestVersion;
   std::vector<std::string> defaultUrls;
   std::vector<std::string> backupUrls;
@@ -75,6 +122,11 @@ class BrowserUpdater : public RequestDelegate {
   bool runAsAdmin = false;
   std::string requestBody;
   std::wstring packagePath;
+  std::string checkUrl;
 };
+
+// The download percentage: |received| * 100 / |total| without overflow, 0 for a total of
+// 0, and at most 100 even when the server sends more than it announced.
+uint32_t DownloadPercent(uint32_t received, uint32_t total);
 
 #endif  // UPDATER_BROWSER_UPDATER_H_

@@ -6,11 +6,13 @@
 #include <string>
 
 #include "base/command_line.h"
+#include "base/logging.h"
 #include "base/win/text_conversion.h"
 #include "updater/browser_updater.h"
 #include "updater/client_windows.h"
 #include "updater/state_report.h"
 #include "updater/update_messages.h"
+#include "updater/update_server.h"
 #include "updater/updater_window.h"
 
 namespace {
@@ -25,6 +27,7 @@ void CreateUpdater(const CommandLineArgs& args) {
       version, args.GetSwitchValueASCII("arch"), args.GetSwitchValueASCII("channel"),
       args.GetSwitchValueASCII("device"), args.GetSwitchValueASCII("lang"));
   updater->SetStateCallback(OnUpdaterState);
+  updater->SetCheckUrl(GetUpdateCheckUrl(args));
   BrowserUpdater* const instance = updater.get();
   SetUpdaterInstance(std::move(updater));
   RegisterClientFromCommandLine(args.GetSwitchValueASCII("client"), version);
@@ -45,6 +48,9 @@ int RunMessageLoop() {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   CommandLineArgs::InitForCurrentProcess();
   const CommandLineArgs& args = *CommandLineArgs::ForCurrentProcess();
+  logging::LogSettings logSettings;
+  logSettings.destinations = logging::kLogToSystemDebugLog;
+  logging::InitLogging(logSettings);
 
   // The installed version's folder holds the package files; whether it exists is the
   // check's concern, not start-up's.

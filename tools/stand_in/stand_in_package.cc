@@ -4,7 +4,8 @@
 // ORBAVINTEL_STAND_IN_RECORD, or else to "<this program>.record.json" beside it:
 //   {"command_line": ..., "cwd": ..., "elevated": true|false, "elevation_type": 1|2|3}
 // "elevated" is the token's elevation; elevation_type is TOKEN_ELEVATION_TYPE (2 = full
-// token, as the "runas" verb gives; 3 = limited, as an ordinary start gives).
+// token, as the "runas" verb gives; 3 = limited, as an ordinary start gives). Wine gives
+// every process a full token, so there the starter's own log tells the two apart.
 // ORBAVINTEL_STAND_IN_EXIT_CODE sets the exit code (default 0).
 
 #include <windows.h>

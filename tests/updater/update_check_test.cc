@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "updater/browser_updater.h"
+#include "updater/random_index.h"
+
+namespace {
+
+using Reports = std::vector<std::pair<uint32_t, uint32_t>>;
+Reports g_reports;
+
+void RecordReport(uint32_t state, uint32_t param) {
+  g_reports.emplace_back(state, param);
+}
+
+class UpdateCheckTest : public ::testing::Test {
+ protected:
+  void SetUp() override { g_reports.clear(); }
+};
+
+// Builds the answer of a server offering |version| with the given lists.
+std::string Answer(const std::string& version,
+                   const std::string& defaults,
+                   const std::string& backups) {
+  return "{\"version\": \"" + version + "\", \"hash\": \"" + std::string(64, 'a') +
+         "\", \"run_admin\": false, \"default\": [" + defaults + "], \"backup\": [" + backups +
+         "],}";
+}
+
+TEST_F(UpdateCheckTest, NoUpdateWhenTheOfferIsNotNewer) {
+  for (const char* answer : {R"({"version": "2.0"})", R"({"version": "1.9.9"})", R"({"other": 1})",
+                             R"({"version": "abc"})", R"({"version": 5, "hash": 1})"}) {
+    g_reports.clear();
+    BrowserUpdater updater("2.0.0.0", "", "", "", "");
+    updater.SetStateCallback(RecordReport);
+    EXPECT_TRUE(updater.ParseUpdateResponse(answer)) << answer;
+    EXPECT_EQ(g_reports, (Reports{{kCheckDone, 0}})) << answer;
+    EXPECT_EQ(updater.GetState(), kCheckDone);
+  }
+}
+
+TEST_F(UpdateCheckTest, NewerOfferNeedsHashAndElevationFlag) {
+  BrowserUpdater updater("2.0", "", "", "", "");
+  updater.SetStateCallback(RecordReport);
+  EXPECT_FALSE(updater.ParseUpdateResponse(
+      R"({"version": "2.0.0.1", "run_admin": true, "default": ["http://a/x"]})"));
+  EXPECT_FALSE(updater.ParseUpdateResponse(
+      R"({"version": "2.0.0.1", "hash": "ab", "default": ["http://a/x"]})"));
+  EXPECT_FALSE(updater.ParseUpdateResponse(
+      R"({"version": "2.0.0.1", "hash": "ab", "run_admin": "yes", "default": ["http://a/x"]})"));
+  EXPECT_TRUE(g_reports.empty());
+}
+
+TEST_F(UpdateCheckTest, MalformedAnswersFail) {
+  BrowserUpdater updater("1.0", "", "", "", "");
+  for (const char* answer : {"", "[1, 2]", "\"text\"", "{\"version\": ", "{} extra", "nul"})
+    EXPECT_FALSE(updater.ParseUpdateResponse(answer)) << answer;
+}
+
+TEST_F(UpdateCheckTest, NewerOfferWithoutAnyUrlFails) {
+  BrowserUpdater updater("1.0", "", "", "", "");
+  EXPECT_FALSE(updater.ParseUpdateResponse(Answer("2.0", "", "")));
+  EXPECT_FALSE(updater.ParseUpdateResponse(Answer("2.0", "1, null", "")));
+}
+
+TEST_F(UpdateCheckTest, BackupServesWhenDefaultIsEmpty) {
+  BrowserUpdater updater("1.0", "", "", "", "");
+  updater.SetStateCallback(RecordReport);
+  ASSERT_TRUE(updater.ParseUpdateResponse(Answer("1.0.1", "", "\"http://backup/p.exe\"")));
+  EXPECT_EQ(g_reports, (Reports{{kCheckDone, 1}}));
+  EXPECT_EQ(updater.GetCurrentUrl(), "http://backup/p.exe");
+  EXPECT_FALSE(updater.PickNextUrl());
+}
+
+TEST_F(UpdateCheckTest, EveryUrlIsTriedOnceDefaultsFirst) {
+  BrowserUpdater updater("1.0", "", "", "", "");
+  ASSERT_TRUE(updater.ParseUpdateResponse(
+      Answer("2.0", "\"http://d1/\", \"http://d2/\"", "\"http://b1/\", \"http://b2/\"")));
+  std::vector<std::string> tried = {updater.GetCurrentUrl()};
+  while (updater.PickNextUrl())
+    tried.push_back(updater.GetCurrentUrl());
+  ASSERT_EQ(tried.size(), 4u);
+  EXPECT_EQ(std::set<std::string>(tried.begin(), tried.begin() + 2),
+            (std::set<std::string>{"http://d1/", "http://d2/"}));
+  EXPECT_EQ(std::set<std::string>(tried.begin() + 2, tried.end()),
+            (std::set<std::string>{"http://b1/", "http://b2/"}));
+}
+
+TEST_F(UpdateCheckTest, FirstChoiceIsRandom) {
+  std::set<std::string> firstChoices;
+  for (int run = 0; run < 64 && firstChoices.size() < 2; ++run) {
+    BrowserUpdater updater("1.0", "", "", "", "");
+    ASSERT_TRUE(updater.ParseUpdateResponse(Answer("2.0", "\"http://d1/\", \"http://d2/\"", "")));
+    firstChoices.insert(updater.GetCurrentUrl());
+  }
+  EXPECT_EQ(firstChoices.size(), 2u);
+}
+
+TEST_F(UpdateCheckTest, ClientsOfTheNewestVersionAreUpToDateAfterTheAnswer) {
+  BrowserUpdater updater("1.0", "", "", "", "");
+  ASSERT_TRUE(updater.ParseUpdateResponse(Answer("3.1", "\"http://d/\"", "")));
+  EXPECT_TRUE(updater.IsClientUpToDate(Version("3.1.0.0")));
+  EXPECT_TRUE(updater.IsClientUpToDate(Version("3.2")));
+  EXPECT_FALSE(updater.IsClientUpToDate(Version("3.0.255.255")));
+}
+
+TEST_F(UpdateCheckTest, CheckThatCannotStartEndsTheRun) {
+  BrowserUpdater updater("1.0", "", "", "", "");
+  updater.SetStateCallback(RecordReport);
+  updater.SetCheckUrl("not a url");
+  updater.CheckForUpdate();
+  EXPECT_EQ(g_reports, (Reports{{kFailed, 0}}));
+}
+
+TEST_F(UpdateCheckTest, DownloadThatCannotStartMovesToTheNextUrl) {
+  BrowserUpdater updater("1.0", "", "", "", "");
+  updater.SetStateCallback(RecordReport);
+  ASSERT_TRUE(updater.ParseUpdateResponse(Answer("2.0", "\"nonsense\"", "\"also nonsense\"")));
+  g_reports.clear();
+  updater.DownloadPackage();
+  EXPECT_EQ(g_reports, (Reports{{kRetryDownload, 0}}));
+  EXPECT_EQ(updater.GetCurrentUrl(), "also nonsense");
+  updater.DownloadPackage();
+  EXPECT_EQ(g_reports, (Reports{{kRetryDownload, 0}, {kFailed, 0}}));
+}
+
+TEST(DownloadPercentTest, RisesWithoutWrappingForLargePackages) {
+  const uint32_t total = 60000000;
+  uint32_t previous = 0;
+  for (uint32_t received = 0; received <= total; received += 8096) {
+    const uint32_t percent = DownloadPercent(received, total);
+    ASSERT_GE(percent, previous) << received;
+    previous = percent;
+  }
+  EXPECT_EQ(DownloadPercent(total, total), 100u);
+  EXPECT_EQ(DownloadPercent(4294967295u, 4294967295u), 100u);
+  EXPECT_EQ(DownloadPercent(2147483648u, 4294967295u), 50u);
+}
+
+TEST(DownloadPercentTest, EdgeTotals) {
+  EXPECT_EQ(DownloadPercent(0, 0), 0u);
+  EXPECT_EQ(DownloadPercent(500, 0), 0u);
+  // A server that sends more than it announced does not push the strip past the end.
+  EXPECT_EQ(DownloadPercent(300, 100), 100u);
+  // No announced length arrives as 0xFFFFFFFF.
+  EXPECT_EQ(DownloadPercent(1000000, 0xFFFFFFFFu), 0u);
+}
+
+TEST(RandomIndexTest, ValuesThatWouldBiasTheDrawAreRedrawn) {
+  // For 3 the largest usable value is floor((2^64 - 1) / 3) * 3 - 1 = 2^64 - 2.
+  std::vector<uint64_t> script = {UINT64_MAX, UINT64_MAX, UINT64_MAX - 1};
+  size_t next = 0;
+  const auto source = [&] { return script[next++]; };
+  EXPECT_EQ(RandomIndexBelow(3, source), (UINT64_MAX - 1) % 3);
+  EXPECT_EQ(next, 3u);
+
+  // The bound also drops the last whole block below 2^64 (here 2^64 - 4 and up).
+  script = {UINT64_MAX - 3, UINT64_MAX - 4};
+  next = 0;
+  EXPECT_EQ(RandomIndexBelow(4, source), 3u);
+  EXPECT_EQ(next, 2u);
+}
+
+TEST(RandomIndexTest, PlatformSourceCoversEveryIndex) {
+  std::set<uint64_t> seen;
+  for (int i = 0; i < 200; ++i) {
+    const uint64_t index = RandomIndexBelow(5);
+    ASSERT_LT(index, 5u);
+    seen.insert(index);
+  }
+  EXPECT_EQ(seen.size(), 5u);
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+// Downloading the package into the temporary folder, and its progress.
+
+#include <windows.h>
+
+#include "base/win/text_conversion.h"
+#include "updater/browser_updater.h"
+#include "updater/file_digest.h"
+
+namespace {
+
+constexpr wchar_t kPackageFileName[] = L"orbavintel_browser_update.exe";
+
+// "<temporary folder>\orbavintel_browser_update.exe", or empty when the platform has no
+// temporary folder for us.
+std::wstring GetPackagePath() {
+  wchar_t folder[MAX_PATH] = {};
+  const DWORD length = ::GetTempPathW(MAX_PATH, folder);
+  if (length == 0 || length >= MAX_PATH)
+    return std::wstring();
+  std::wstring path(folder, length);
+  if (path.back() != L'\\')
+    path += L'\\';
+  return path + kPackageFileName;
+}
+
+}  // namespace
+
+uint32_t DownloadPercent(uint32_t received, uint32_t total) {
+  if (total == 0)
+    return 0;
+  const uint64_t percent = static_cast<uint64_t>(received) * 100 / total;
+  return percent > 100 ? 100 : static_cast<uint32_t>(percent);
+}
+
+void BrowserUpdater::DownloadPackage() {
+  packagePath = GetPackagePath();
+  if (packagePath.empty()) {
+    // Every URL would fail the same way; they are used up one by one and the run ends.
+    MoveToNextUrl(kFailed);
+    return;
+  }
+  state = kDownloading;
+  if (VerifyPackage()) {
+    MarkDownloaded();
+    return;
+  }
+  if (!FetchUrl(GetCurrentUrl(), HttpVerb::kGet, std::string(), packagePath))
+    MoveToNextUrl(kFailed);
+}
+
+void BrowserUpdater::OnProgress(uint32_t received, uint32_t total) {
+  if (state.load() != kDownloading)
+    return;
+  ReportState(DownloadPercent(received, total));
+}
+
+void BrowserUpdater::MarkDownloaded() {
+  state = kDownloaded;
+  ReportState(0);
+}
+
+bool BrowserUpdater::VerifyPackage() const {
+  if (::GetFileAttributesW(packagePath.c_str()) == INVALID_FILE_ATTRIBUTES)
+    return false;
+  std::string hash;
+  {
+    std::lock_guard<std::mutex> hold(answerLock);
+    hash = expectedHash;
+  }
+  return SUCCEEDED(VerifyFileSha256(packagePath, Utf8ToWide(hash)));
+}

@@ -1,0 +1,44 @@
+// Starting the verified package, which ends the run.
+
+#include <windows.h>
+
+#include "base/command_line.h"
+#include "base/process/launch_win.h"
+#include "base/win/debug_output.h"
+#include "base/win/scoped_handle.h"
+#include "updater/browser_updater.h"
+
+namespace {
+
+// Opens the package so that nobody can write, replace or delete it while the handle lives;
+// reading and starting it stay possible.
+UniqueHandle LockPackage(const std::wstring& path) {
+  return UniqueHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+}  // namespace
+
+void BrowserUpdater::LaunchPackage() {
+  // Held from the verification until the process has started, so the file that was
+  // verified is the file that runs.
+  const UniqueHandle lock = LockPackage(packagePath);
+  if (lock && VerifyPackage()) {
+    bool elevated = false;
+    {
+      std::lock_guard<std::mutex> hold(answerLock);
+      elevated = runAsAdmin;
+    }
+    WriteDebugLine(elevated ? "Starting the update package elevated.\n"
+                            : "Starting the update package.\n");
+    const CommandLineArgs package = CommandLineArgs::FromProgram(packagePath);
+    ProcessHandle process = elevated ? StartProcessElevated(package, LaunchSettings())
+                                     : StartProcess(package, LaunchSettings());
+    // The package runs on its own; its outcome is not ours to wait for.
+    process.Close();
+    state = kLaunched;
+  } else {
+    state = PickNextUrl() ? kRetryDownload : kVerifyFailed;
+  }
+  ReportState(0);
+}
