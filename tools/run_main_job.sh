@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs the main job: the updater under Wine with a client window,
-# printing every message the client receives.
+# Builds everything and runs the main job: a full update run of orbavintelup under Wine
+# against the local update server, followed by a test client window, then an install run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,19 +8,63 @@ bash tools/install_deps.sh
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
 
-bin=build/bin
-export WINE_BUILD_DIR=$PWD/build WINE_RUN_STREAM=1
-trap 'cmake/wine-run --stop build' EXIT
+root=$PWD
+bin=$root/build/bin
+work=$(mktemp -d)
+export WINE_BUILD_DIR=$root/build
+server_pid=
+cleanup() {
+  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
+  "$root/cmake/wine-run" --stop "$root/build"
+  rm -rf "$work"
+}
+trap cleanup EXIT
 
-# Nothing listens on port 9, so the check cannot complete; the client follows the
-# updater until a second client tells it to stop.
-echo "== updater started by a client window (messages the client received) =="
-cmake/wine-run "$bin/client_window.exe" --launch="$bin/orbavintelup.exe" --stay \
-  --timeout=6000 -- --version=255.255.255.255 --update-server=127.0.0.1:9 &
-follower=$!
-sleep 2
-echo "== a second client pings and registers =="
-cmake/wine-run "$bin/client_window.exe" --ping --register --version=1.2.3.4 --stay --timeout=1500
-echo "== a third client tells the updater that the update failed =="
-cmake/wine-run "$bin/client_window.exe" --post=10 --timeout=300 || true
-wait "$follower" || true
+# The release: the stand-in package, announced as version 2.0 with its digest.
+mkdir -p "$work/files"
+cp "$bin/stand_in_package.exe" "$work/files/orbavintel_setup.exe"
+digest=$(sha256sum "$work/files/orbavintel_setup.exe" | cut -d' ' -f1)
+python3 tools/update_server/update_server.py --port 0 --port-file "$work/port" \
+  --files "$work/files" --log "$work/requests.jsonl" --answer /dev/null &
+server_pid=$!
+while [ ! -s "$work/port" ]; do sleep 0.1; done
+server=127.0.0.1:$(cat "$work/port")
+cat > "$work/answer.json" <<JSON
+{"version": "2.0.0.0", "hash": "$digest", "run_admin": false,
+ "default": ["http://$server/files/orbavintel_setup.exe"], "backup": []}
+JSON
+python3 - "$server" "$work/answer.json" <<'PY'
+import sys, urllib.request
+urllib.request.urlopen(f"http://{sys.argv[1]}/control/answer",
+                       data=open(sys.argv[2], "rb").read(), timeout=5).read()
+PY
+
+# A stale package from an earlier run would be started without a download.
+rm -f "$root/build/wineprefix/drive_c/users/root/Temp/orbavintel_browser_update.exe"
+record=$work/package_record.jsonl
+mkdir -p "$work/1.0.0.0"
+
+echo "== update run: messages received by the client window =="
+(cd "$work" && ORBAVINTEL_STAND_IN_RECORD="Z:${record//\//\\}" \
+  "$root/cmake/wine-run" "$bin/client_window.exe" --launch="$bin/orbavintelup.exe" \
+  --timeout=60000 -- --version=1.0.0.0 --arch=x64 --channel=stable --lang=en-US \
+  --update-server="$server")
+
+echo "== requests the update server received =="
+python3 - "$work/requests.jsonl" <<'PY'
+import json, sys
+for line in open(sys.argv[1]):
+    r = json.loads(line)
+    if r["route"].startswith("/control/"):
+        continue
+    print(r["method"], r["path"], r["status"], r["body"] if r["method"] == "POST" else "")
+PY
+
+echo "== the package's record of its own start =="
+for _ in $(seq 100); do [ -s "$record" ] && break; sleep 0.1; done
+cat "$record"
+
+if [ -x tools/run_install_demo.sh ]; then
+  echo "== install run =="
+  bash tools/run_install_demo.sh "$root/build"
+fi
