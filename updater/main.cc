@@ -80,5 +80,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   if (!GetUpdaterInstance())
     CreateUpdater(args);
-  return RunMessageLoop();
+  const int exitCode = RunMessageLoop();
+  // End the updater while everything it reports to still exists: a transfer callback may
+  // still be running on a WinHTTP thread.
+  SetUpdaterInstance(nullptr);
+  return exitCode;
 }
