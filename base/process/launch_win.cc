@@ -1,0 +1,202 @@
+#include "base/process/launch_win.h"
+
+#include <shellapi.h>
+#include <userenv.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "base/logging.h"
+
+namespace {
+
+constexpr DWORD kJobAssignmentWaitMs = 60000;
+
+// The attribute-list functions, looked up by name once: older systems lack them.
+struct AttributeListFunctions {
+  decltype(&::InitializeProcThreadAttributeList) initialize = nullptr;
+  decltype(&::UpdateProcThreadAttribute) update = nullptr;
+  decltype(&::DeleteProcThreadAttributeList) remove = nullptr;
+
+  bool IsComplete() const { return initialize && update && remove; }
+};
+
+const AttributeListFunctions& GetAttributeListFunctions() {
+  static AttributeListFunctions functions;
+  static std::once_flag once;
+  std::call_once(once, [] {
+    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    if (!kernel)
+      return;
+    functions.initialize = reinterpret_cast<decltype(functions.initialize)>(
+        reinterpret_cast<void*>(::GetProcAddress(kernel, "InitializeProcThreadAttributeList")));
+    functions.update = reinterpret_cast<decltype(functions.update)>(
+        reinterpret_cast<void*>(::GetProcAddress(kernel, "UpdateProcThreadAttribute")));
+    functions.remove = reinterpret_cast<decltype(functions.remove)>(
+        reinterpret_cast<void*>(::GetProcAddress(kernel, "DeleteProcThreadAttributeList")));
+  });
+  return functions;
+}
+
+// A process-thread attribute list naming exactly the handles a child may inherit.
+class HandleListAttribute {
+ public:
+  explicit HandleListAttribute(std::vector<HANDLE> handles) : handles(std::move(handles)) {}
+  ~HandleListAttribute() {
+    if (initialised)
+      GetAttributeListFunctions().remove(Get());
+  }
+  HandleListAttribute(const HandleListAttribute&) = delete;
+  HandleListAttribute& operator=(const HandleListAttribute&) = delete;
+
+  bool Build() {
+    const AttributeListFunctions& functions = GetAttributeListFunctions();
+    if (!functions.IsComplete())
+      return false;
+    SIZE_T size = 0;
+    functions.initialize(nullptr, 1, 0, &size);
+    if (size == 0)
+      return false;
+    storage = std::make_unique<char[]>(size);
+    if (!functions.initialize(Get(), 1, 0, &size))
+      return false;
+    initialised = true;
+    return functions.update(Get(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles.data(),
+                            handles.size() * sizeof(HANDLE), nullptr, nullptr) != FALSE;
+  }
+
+  LPPROC_THREAD_ATTRIBUTE_LIST Get() {
+    return reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage.get());
+  }
+
+ private:
+  std::vector<HANDLE> handles;
+  std::unique_ptr<char[]> storage;
+  bool initialised = false;
+};
+
+// An environment block of a user, freed with DestroyEnvironmentBlock.
+class UserEnvironment {
+ public:
+  ~UserEnvironment() {
+    if (block)
+      ::DestroyEnvironmentBlock(block);
+  }
+  bool Build(HANDLE token) { return ::CreateEnvironmentBlock(&block, token, FALSE) != FALSE; }
+  void* Get() const { return block; }
+
+ private:
+  void* block = nullptr;
+};
+
+bool IsWindows7OrEarlier() {
+  // GetVersionEx is shimmed by manifests; the kernel's own version number is not.
+  using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(
+      ntdll ? reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion")) : nullptr);
+  OSVERSIONINFOW info = {};
+  info.dwOSVersionInfoSize = sizeof(info);
+  if (!rtlGetVersion || rtlGetVersion(&info) != 0)
+    return false;
+  return info.dwMajorVersion < 6 || (info.dwMajorVersion == 6 && info.dwMinorVersion <= 1);
+}
+
+}  // namespace
+
+ProcessHandle StartProcess(const CommandLineArgs& commandLine, const LaunchSettings& settings) {
+  std::wstring commandText = commandLine.GetCommandLineString();
+
+  STARTUPINFOEXW startup = {};
+  startup.StartupInfo.cb = sizeof(STARTUPINFOW);
+  startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
+  startup.StartupInfo.wShowWindow = settings.startHidden ? SW_HIDE : SW_SHOWNORMAL;
+  wchar_t emptyDesktop[] = L"";
+  if (settings.emptyDesktopName)
+    startup.StartupInfo.lpDesktop = emptyDesktop;
+  if (settings.stdInput || settings.stdOutput || settings.stdError) {
+    startup.StartupInfo.dwFlags |= STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdInput = settings.stdInput;
+    startup.StartupInfo.hStdOutput = settings.stdOutput;
+    startup.StartupInfo.hStdError = settings.stdError;
+  }
+
+  DWORD flags = 0;
+  BOOL inheritHandles = settings.inheritMode == LaunchSettings::kInheritAll;
+  std::unique_ptr<HandleListAttribute> handleList;
+  if (!settings.handlesToInherit.empty()) {
+    for (HANDLE handle : settings.handlesToInherit) {
+      if (!::SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT))
+        LOG_LAST_ERROR(logging::kLogFatal, "");
+    }
+    handleList = std::make_unique<HandleListAttribute>(settings.handlesToInherit);
+    if (!handleList->Build())
+      return ProcessHandle();
+    startup.StartupInfo.cb = sizeof(startup);
+    startup.lpAttributeList = handleList->Get();
+    flags |= EXTENDED_STARTUPINFO_PRESENT;
+    inheritHandles = TRUE;
+  }
+  if (settings.job) {
+    flags |= CREATE_SUSPENDED;
+    if (IsWindows7OrEarlier())
+      flags |= CREATE_BREAKAWAY_FROM_JOB;
+  }
+  if (settings.forceBreakaway)
+    flags |= CREATE_BREAKAWAY_FROM_JOB;
+
+  const wchar_t* directory =
+      settings.currentDirectory.empty() ? nullptr : settings.currentDirectory.c_str();
+  PROCESS_INFORMATION created = {};
+  if (settings.userToken) {
+    UserEnvironment environment;
+    if (!environment.Build(settings.userToken))
+      return ProcessHandle();
+    if (!::CreateProcessAsUserW(settings.userToken, nullptr, commandText.data(), nullptr, nullptr,
+                                inheritHandles, flags | CREATE_UNICODE_ENVIRONMENT,
+                                environment.Get(), directory, &startup.StartupInfo, &created)) {
+      return ProcessHandle();
+    }
+  } else if (!::CreateProcessW(nullptr, commandText.data(), nullptr, nullptr, inheritHandles, flags,
+                               nullptr, directory, &startup.StartupInfo, &created)) {
+    return ProcessHandle();
+  }
+  UniqueHandle thread(created.hThread);
+  ProcessHandle process(created.hProcess);
+
+  if (settings.job) {
+    if (!::AssignProcessToJobObject(settings.job, process.Get())) {
+      // Never leave a suspended stray behind.
+      ::TerminateProcess(process.Get(), 1);
+      ::WaitForSingleObject(process.Get(), kJobAssignmentWaitMs);
+      return ProcessHandle();
+    }
+    ::ResumeThread(thread.get());
+  }
+  if (settings.wait)
+    ::WaitForSingleObject(process.Get(), INFINITE);
+  return process;
+}
+
+ProcessHandle StartProcessElevated(const CommandLineArgs& commandLine,
+                                   const LaunchSettings& settings) {
+  const std::wstring programText = commandLine.GetProgram();
+  const std::wstring program(programText.c_str());  // cut at the first NUL
+  const std::wstring arguments = commandLine.GetArgumentsString();
+
+  SHELLEXECUTEINFOW execute = {};
+  execute.cbSize = sizeof(execute);
+  execute.fMask = SEE_MASK_NOCLOSEPROCESS;
+  execute.hwnd = ::GetActiveWindow();
+  execute.lpVerb = L"runas";
+  execute.lpFile = program.c_str();
+  execute.lpParameters = arguments.c_str();
+  execute.nShow = settings.startHidden ? SW_HIDE : SW_SHOWNORMAL;
+  if (!::ShellExecuteExW(&execute))
+    return ProcessHandle();
+  ProcessHandle process(execute.hProcess);
+  if (settings.wait && process.IsValid())
+    ::WaitForSingleObject(process.Get(), INFINITE);
+  return process;
+}

@@ -1,0 +1,41 @@
+#ifndef BASE_PROCESS_LAUNCH_WIN_H_
+#define BASE_PROCESS_LAUNCH_WIN_H_
+
+#include <windows.h>
+
+#include <vector>
+
+#include "base/command_line.h"
+#include "base/process/process_handle.h"
+
+// How to start a program. The defaults start it at once, shown normally, in the caller's
+// working directory and environment, inheriting no handles, and do not wait for it.
+struct LaunchSettings {
+  enum InheritMode { kInheritListed = 0, kInheritAll = 1 };
+
+  bool wait = false;
+  std::wstring currentDirectory;
+  bool startHidden = false;
+  InheritMode inheritMode = kInheritListed;
+  std::vector<HANDLE> handlesToInherit;  // not owned
+  HANDLE userToken = nullptr;            // not owned
+  bool emptyDesktopName = false;
+  HANDLE job = nullptr;  // not owned
+  HANDLE stdInput = nullptr;
+  HANDLE stdOutput = nullptr;
+  HANDLE stdError = nullptr;
+  bool forceBreakaway = false;
+};
+
+// Starts |commandLine| (rendered with its quoting rules) with CreateProcess, or as the user
+// of settings.userToken. Returns an invalid handle on failure, without a message; a handle
+// that cannot be made inheritable is fatal. Runs on the caller's thread; blocks only with
+// settings.wait.
+ProcessHandle StartProcess(const CommandLineArgs& commandLine, const LaunchSettings& settings);
+
+// Starts the program through the shell with the verb "runas" (the elevation prompt). Only
+// wait and startHidden are used. A refused prompt gives an invalid handle.
+ProcessHandle StartProcessElevated(const CommandLineArgs& commandLine,
+                                   const LaunchSettings& settings);
+
+#endif  // BASE_PROCESS_LAUNCH_WIN_H_

@@ -1,0 +1,7 @@
+#include "base/process/process_handle.h"
+
+ProcessHandle::ProcessHandle(HANDLE process) {
+  // The pseudo handle is not ours to close.
+  if (process != ::GetCurrentProcess())
+    handle.reset(process);
+}

@@ -1,0 +1,23 @@
+#ifndef BASE_PROCESS_PROCESS_HANDLE_H_
+#define BASE_PROCESS_PROCESS_HANDLE_H_
+
+#include <windows.h>
+
+#include "base/win/scoped_handle.h"
+
+// Owns a handle to a started process, or nothing when the start failed. Closing the handle
+// leaves the process running. Never holds the calling process's pseudo handle.
+class ProcessHandle {
+ public:
+  ProcessHandle() = default;
+  explicit ProcessHandle(HANDLE process);
+
+  bool IsValid() const { return handle.IsValid(); }
+  HANDLE Get() const { return handle.get(); }
+  void Close() { handle.reset(); }
+
+ private:
+  UniqueHandle handle;
+};
+
+#endif  // BASE_PROCESS_PROCESS_HANDLE_H_

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "tests/updater/message_window.h"
+#include "updater/browser_updater.h"
+#include "updater/client_windows.h"
+#include "updater/state_report.h"
+#include "updater/update_messages.h"
+#include "updater/update_server.h"
+#include "updater/updater_window.h"
+#include "base/command_line.h"
+
+namespace {
+
+using Posted = MessageWindow::Posted;
+using PostedList = std::vector<Posted>;
+
+// Each test starts with no clients, no updater and a fresh updater window stand-in.
+class UpdaterSpineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetClientWindowsForTesting();
+    SetUpdaterInstance(nullptr);
+    SetUpdaterWindow(self.get());
+  }
+  void TearDown() override {
+    SetUpdaterInstance(nullptr);
+    SetUpdaterWindow(nullptr);
+    ResetClientWindowsForTesting();
+  }
+
+  void CreateUpdater(const char* version = "1.0.0.0") {
+    SetUpdaterInstance(std::make_unique<BrowserUpdater>(version, "", "", "", ""));
+  }
+
+  MessageWindow self;
+  MessageWindow client;
+};
+
+TEST(PackClientVersionTest, PacksOneByteEachFirstComponentHighest) {
+  EXPECT_EQ(PackClientVersion(Version("1.2.3.4")), 0x01020304u);
+  EXPECT_EQ(PackClientVersion(Version("255.255.255.255")), 0xFFFFFFFFu);
+  // Missing components count as zero.
+  EXPECT_EQ(PackClientVersion(Version("7.1")), 0x07010000u);
+  // A component above 255 spills into the byte before it.
+  EXPECT_EQ(PackClientVersion(Version("1.2.256.4")), 0x01030004u);
+  EXPECT_EQ(PackClientVersion(Version("1.2.3.4.5")), 0x01020304u);
+}
+
+TEST(ParseClientWindowNumberTest, AcceptsOnlyUnsigned32BitDecimal) {
+  uint32_t number = 0;
+  EXPECT_TRUE(ParseClientWindowNumber("123", &number));
+  EXPECT_EQ(number, 123u);
+  EXPECT_TRUE(ParseClientWindowNumber("+42", &number));
+  EXPECT_EQ(number, 42u);
+  EXPECT_TRUE(ParseClientWindowNumber("4294967295", &number));
+  EXPECT_EQ(number, 4294967295u);
+  for (const char* bad :
+       {"", "+", "-5", "12x", " 1", "1 ", "4294967296", "0x10", "++1", "99999999999999999999"}) {
+    EXPECT_FALSE(ParseClientWindowNumber(bad, &number)) << bad;
+  }
+}
+
+TEST_F(UpdaterSpineTest, RegisteringTwiceListsTheWindowOnceAndAcknowledgesTwice) {
+  RegisterClientWindow(client.get(), 0);
+  RegisterClientWindow(client.get(), 0);
+  EXPECT_EQ(client.Take(),
+            (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}, {UWM_CLIENT_REGISTERED, 0, 0}}));
+  BroadcastToClients(UWM_CHECKING, 0, 0);
+  EXPECT_EQ(client.Take(), (PostedList{{UWM_CHECKING, 0, 0}}));
+}
+
+TEST_F(UpdaterSpineTest, BroadcastDropsWindowsThatCannotTakePosts) {
+  MessageWindow doomed;
+  RegisterClientWindow(client.get(), 0);
+  RegisterClientWindow(doomed.get(), 0);
+  RegisterClientWindow(nullptr, 0);
+  client.Take();
+  doomed.Close();
+  BroadcastToClients(UWM_CHECKING, 0, 0);
+  BroadcastToClients(UWM_NO_UPDATE, 0, 0);
+  EXPECT_EQ(client.Take(), (PostedList{{UWM_CHECKING, 0, 0}, {UWM_NO_UPDATE, 0, 0}}));
+}
+
+TEST_F(UpdaterSpineTest, UnregisteredWindowHearsNothingMore) {
+  RegisterClientWindow(client.get(), 0);
+  UnregisterClientWindow(client.get());
+  client.Take();
+  BroadcastToClients(UWM_CHECKING, 0, 0);
+  EXPECT_TRUE(client.Take().empty());
+}
+
+TEST_F(UpdaterSpineTest, BeforeTheAnswerOnlyTheMaximumVersionIsUpToDate) {
+  CreateUpdater();
+  MessageWindow current;
+  RegisterClientWindow(client.get(), 0xFFFFFFFF);
+  RegisterClientWindow(current.get(), 0x01020304);
+  EXPECT_EQ(client.Take(), (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}, {UWM_NO_UPDATE, 0, 0}}));
+  EXPECT_EQ(current.Take(), (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}}));
+}
+
+TEST_F(UpdaterSpineTest, CommandLineClientNeedsAValidNumber) {
+  CreateUpdater();
+  const std::string handle = std::to_string(reinterpret_cast<uintptr_t>(client.get()));
+  // 2^32 more than the handle would alias it if the number were truncated.
+  const std::string aliased =
+      std::to_string(reinterpret_cast<uintptr_t>(client.get()) + 0x100000000ull);
+  for (const std::string& bad :
+       {std::string(), std::string("0"), "-" + handle, handle + "x", aliased, " " + handle}) {
+    RegisterClientFromCommandLine(bad, "1.2.3.4");
+    EXPECT_TRUE(client.Take().empty()) << bad;
+  }
+  RegisterClientFromCommandLine("+" + handle, "255.255.255.255");
+  EXPECT_EQ(client.Take(), (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}, {UWM_NO_UPDATE, 0, 0}}));
+}
+
+TEST_F(UpdaterSpineTest, CommandLineClientWithInvalidVersionIsPackedAsZero) {
+  CreateUpdater();
+  const std::string handle = std::to_string(reinterpret_cast<uintptr_t>(client.get()));
+  RegisterClientFromCommandLine(handle, "not-a-version");
+  // Packed 0 reads as 0.0.0.0, which is never up to date.
+  EXPECT_EQ(client.Take(), (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}}));
+}
+
+TEST_F(UpdaterSpineTest, StateReportsReachClientsAndTheUpdaterWindow) {
+  RegisterClientWindow(client.get(), 0);
+  client.Take();
+  struct Row {
+    UpdaterState state;
+    uint32_t param;
+    PostedList toClient;
+    PostedList toSelf;
+  };
+  const Row rows[] = {
+      {kCheckDone, 1, {{UWM_UPDATE_AVAILABLE, 0, 0}}, {{UWM_UPDATE_AVAILABLE, 0, 0}}},
+      {kCheckDone, 0, {{UWM_NO_UPDATE, 0, 0}}, {{UWM_NO_UPDATE, 0, 0}}},
+      {kCheckDone, 7, {{UWM_NO_UPDATE, 0, 0}}, {{UWM_NO_UPDATE, 0, 0}}},
+      {kRetryDownload, 0, {}, {{UWM_UPDATE_AVAILABLE, 0, 0}}},
+      {kDownloaded, 0, {{UWM_DOWNLOAD_COMPLETE, 0, 0}}, {{UWM_DOWNLOAD_COMPLETE, 0, 0}}},
+      {kVerifyFailed, 0, {{UWM_VERIFY_FAILED, 0, 0}}, {{UWM_VERIFY_FAILED, 0, 0}}},
+      {kLaunched, 0, {{UWM_INSTALLER_LAUNCHED, 0, 0}}, {{UWM_INSTALLER_LAUNCHED, 0, 0}}},
+      {kFailed, 0, {{UWM_UPDATE_FAILED, 0, 0}}, {{UWM_UPDATE_FAILED, 0, 0}}},
+      {kIdle, 0, {}, {}},
+      {static_cast<UpdaterState>(42), 0, {}, {}},
+  };
+  for (const Row& row : rows) {
+    OnUpdaterState(row.state, row.param);
+    EXPECT_EQ(client.Take(), row.toClient) << "state " << row.state << " param " << row.param;
+    EXPECT_EQ(self.Take(), row.toSelf) << "state " << row.state << " param " << row.param;
+  }
+}
+
+TEST_F(UpdaterSpineTest, ProgressIsNeverBroadcastTwiceInARow) {
+  RegisterClientWindow(client.get(), 0);
+  client.Take();
+  for (uint32_t percent : {0u, 0u, 5u, 5u, 5u, 60u, 100u, 100u})
+    OnUpdaterState(kDownloading, percent);
+  // The first 0 equals the initial value and is not news either.
+  EXPECT_EQ(client.Take(), (PostedList{{UWM_DOWNLOAD_PROGRESS, 5, 0},
+                                       {UWM_DOWNLOAD_PROGRESS, 60, 0},
+                                       {UWM_DOWNLOAD_PROGRESS, 100, 0}}));
+  EXPECT_TRUE(self.Take().empty());
+  EXPECT_EQ(GetLastProgress(), 100u);
+
+  // A new check resets the progress, so the next download's reports start afresh.
+  OnUpdaterState(kChecking, 0);
+  EXPECT_EQ(client.Take(), (PostedList{{UWM_CHECKING, 0, 0}}));
+  EXPECT_EQ(GetLastProgress(), 0u);
+}
+
+TEST_F(UpdaterSpineTest, PingIsAnsweredOnlyWithAWindow) {
+  EXPECT_TRUE(HandleUpdaterMessage(UWM_PING - kUpdaterMessageFirst, client.get(), 0));
+  EXPECT_TRUE(HandleUpdaterMessage(UWM_PING - kUpdaterMessageFirst, nullptr, 0));
+  EXPECT_EQ(client.Take(), (PostedList{{UWM_PING_REPLY, 0, 0}}));
+}
+
+TEST_F(UpdaterSpineTest, UnknownOffsetsAreNotHandled) {
+  for (UINT offset : {2u, 3u, 6u, 12u, 499u})
+    EXPECT_FALSE(HandleUpdaterMessage(offset, client.get(), 0)) << offset;
+}
+
+TEST_F(UpdaterSpineTest, RegisterMessageUsesTheLow32BitsOfTheVersion) {
+  CreateUpdater();
+  const LPARAM version = static_cast<LPARAM>(0x7FFFFFFF00000000ll | 0xFFFFFFFFll);
+  EXPECT_TRUE(
+      HandleUpdaterMessage(UWM_REGISTER_CLIENT - kUpdaterMessageFirst, client.get(), version));
+  EXPECT_EQ(client.Take(), (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}, {UWM_NO_UPDATE, 0, 0}}));
+}
+
+TEST(BrowserUpdaterTest, InstalledVersionFallsBackToZeros) {
+  // Seen through IsClientUpToDate only after an answer; here the constructor must not choke.
+  BrowserUpdater missing("", "", "", "", "");
+  BrowserUpdater garbage("abc", "x64", "stable", "pc", "en");
+  EXPECT_EQ(missing.GetState(), kIdle);
+  EXPECT_FALSE(garbage.IsClientUpToDate(Version("254.255.255.255")));
+  EXPECT_TRUE(garbage.IsClientUpToDate(Version("255.255.255.255")));
+  EXPECT_FALSE(garbage.IsClientUpToDate(Version()));
+}
+
+TEST(UpdateServerTest, SwitchReplacesTheBuiltInHost) {
+  EXPECT_EQ(GetUpdateCheckUrl(CommandLineArgs::FromString(L"p --update-server=127.0.0.1:8080")),
+            "http://127.0.0.1:8080/orbavintel/update/version_win/");
+  EXPECT_EQ(
+      GetUpdateCheckUrl(CommandLineArgs::FromString(L"p")),
+      std::string("http://") + ORBAVINTEL_UPDATE_SERVER_HOST + "/orbavintel/update/version_win/");
+  // Anything that could smuggle a path, credentials or another scheme is refused.
+  for (const char* bad :
+       {"a/b", "user@host", "host:", "host:0", "host:65536", ":80", "host:80x", "http://host"}) {
+    EXPECT_FALSE(IsValidUpdateServer(bad)) << bad;
+  }
+  EXPECT_EQ(
+      GetUpdateCheckUrl(CommandLineArgs::FromString(L"p --update-server=a/b")),
+      std::string("http://") + ORBAVINTEL_UPDATE_SERVER_HOST + "/orbavintel/update/version_win/");
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+"""File formats written by the art generator: 24-bit BMP, PNG and multi-image ICO."""
+
+import struct
+import zlib
+
+BITMAPINFOHEADER_SIZE = 40
+BITMAPFILEHEADER_SIZE = 14
+
+
+def _info_header(width, height, bits, image_size, colours_used=0):
+    # biSize, biWidth, biHeight, biPlanes, biBitCount, biCompression (BI_RGB),
+    # biSizeImage, biXPelsPerMeter, biYPelsPerMeter (96 dpi), biClrUsed, biClrImportant.
+    return struct.pack("<IiiHHIIiiII", BITMAPINFOHEADER_SIZE, width, height, 1, bits, 0,
+                       image_size, 3780, 3780, colours_used, 0)
+
+
+def _stride(width, bits):
+    return ((width * bits + 31) // 32) * 4
+
+
+def _bgr_row(reds, greens, blues, stride):
+    width = len(reds)
+    row = bytearray(stride)
+    row[0:3 * width:3] = bytes(blues)
+    row[1:3 * width:3] = bytes(greens)
+    row[2:3 * width:3] = bytes(reds)
+    return bytes(row)
+
+
+def bmp24(rows):
+    """A .bmp file of |rows| (top-down (reds, greens, blues) int lists): 24-bit BI_RGB,
+    40-byte header, stored bottom-up with rows padded to 4 bytes."""
+    height = len(rows)
+    width = len(rows[0][0])
+    stride = _stride(width, 24)
+    pixels = b"".join(_bgr_row(*row, stride) for row in reversed(rows))
+    offset = BITMAPFILEHEADER_SIZE + BITMAPINFOHEADER_SIZE
+    file_header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
+    return file_header + _info_header(width, height, 24, len(pixels)) + pixels
+
+
+def _png_chunk(kind, data):
+    return (struct.pack(">I", len(data)) + kind + data +
+            struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+
+def png_rgba(width, height, rgba):
+    """A PNG file of |rgba| (top-down bytes, 4 per pixel), 8-bit RGBA, no interlace."""
+    stride = width * 4
+    raw = b"".join(b"\x00" + rgba[y * stride:(y + 1) * stride] for y in range(height))
+    return (b"\x89PNG\r\n\x1a\n" +
+            _png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
+            _png_chunk(b"IDAT", zlib.compress(raw, 9)) + _png_chunk(b"IEND", b""))
+
+
+def _and_mask(width, height, opaque):
+    """1-bit AND mask rows bottom-up: bit set where the pixel is transparent."""
+    stride = _stride(width, 1)
+    out = bytearray()
+    for y in reversed(range(height)):
+        row = bytearray(stride)
+        for x in range(width):
+            if not opaque[y * width + x]:
+                row[x >> 3] |= 0x80 >> (x & 7)
+        out += row
+    return bytes(out)
+
+
+def icon_bmp32(width, height, rgba):
+    """An icon image entry of 32 bits per pixel with straight alpha, plus its AND mask."""
+    stride = width * 4
+    xor = bytearray()
+    for y in reversed(range(height)):
+        row = bytearray(rgba[y * stride:(y + 1) * stride])
+        row[0::4], row[2::4] = row[2::4], row[0::4]  # RGBA -> BGRA
+        xor += row
+    mask = _and_mask(width, height, [rgba[i * 4 + 3] != 0 for i in range(width * height)])
+    header = _info_header(width, height * 2, 32, len(xor) + len(mask))
+    return header + bytes(xor) + mask
+
+
+def icon_bmp8(width, height, palette, indices, opaque):
+    """An icon image entry of 256 colours: palette of (r, g, b), one index per pixel,
+    transparency only through the AND mask."""
+    if len(palette) > 256:
+        raise ValueError("an 8-bit icon image holds at most 256 colours")
+    table = b"".join(struct.pack("BBBB", b, g, r, 0) for r, g, b in palette)
+    table += b"\x00\x00\x00\x00" * (256 - len(palette))
+    stride = _stride(width, 8)
+    xor = bytearray()
+    for y in reversed(range(height)):
+        row = bytearray(stride)
+        row[0:width] = bytes(indices[y * width:(y + 1) * width])
+        xor += row
+    mask = _and_mask(width, height, opaque)
+    header = _info_header(width, height * 2, 8, len(xor) + len(mask), 256)
+    return header + table + bytes(xor) + mask
+
+
+def ico(images):
+    """An .ico file of |images|: (width, height, bits per pixel, entry bytes) in order."""
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    entries = b""
+    for width, height, bits, data in images:
+        entries += struct.pack("<BBBBHHII", width % 256, height % 256, 0, 0, 1, bits,
+                               len(data), offset)
+        offset += len(data)
+    return directory + entries + b"".join(data for _, _, _, data in images)

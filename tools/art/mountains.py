@@ -1,0 +1,208 @@
+"""Layered mountain silhouettes with valley mist, rim light and a few pine trees."""
+
+import math
+import random
+
+from raster import Mask, clamp01, mix, polygon_mask, smoothstep
+
+SUB = 4  # ridge samples per pixel column, for anti-aliased silhouettes
+
+
+def _detail(rng, levels, roughness):
+    """Midpoint-displacement noise in -1..1 over 2**levels + 1 points."""
+    n = 1 << levels
+    pts = [0.0] * (n + 1)
+    step = n
+    scale = 1.0
+    while step > 1:
+        half = step // 2
+        for i in range(half, n, step):
+            pts[i] = (pts[i - half] + pts[i + half]) / 2 + rng.uniform(-scale, scale)
+        scale *= roughness
+        step = half
+    top = max(abs(p) for p in pts) or 1.0
+    return [p / top for p in pts]
+
+
+class Range:
+    """One mountain range: its crest line and the summits that make it up."""
+
+    def __init__(self, heights, summits, owners):
+        self.heights = heights  # crest row at SUB samples per pixel column
+        self.summits = summits  # (x, crest row, spine lean, spine phase) per mountain
+        # Per pixel column: (flank row, mountain index) of every mountain over it, tallest
+        # first; a pixel belongs to the tallest mountain whose flank lies above it, so
+        # taller mountains stand in front of the smaller ones beside them.
+        self.owners = owners
+
+    def crest(self, x):
+        return self.heights[min(len(self.heights) - 1, max(0, int(x * SUB)))]
+
+
+def ridge(seed, width, base, amplitude, peaks=7, jag=10.0, envelope=None, roughness=0.62):
+    """A Range standing on row |base|, its highest summits |amplitude| rows above it.
+
+    The range is the upper envelope of |peaks| mountains, each with concave flanks of its
+    own steepness, roughened by midpoint-displacement noise of |jag| pixels so the crests
+    break up like rock. |envelope|(x) -> 0..1 scales the peaks, to open a valley.
+    """
+    rng = random.Random(seed)
+    mountains = []
+    for k in range(peaks):
+        x = (k + rng.uniform(0.1, 0.9)) * width / peaks + rng.uniform(-40, 40)
+        lift = 1.0 if envelope is None else envelope(x)
+        height = amplitude * rng.uniform(0.45, 1.0) * lift
+        spread = rng.uniform(0.9, 1.6) * height + 40
+        skew = rng.uniform(0.7, 1.35)
+        mountains.append((x, height, spread * skew, spread / skew))
+    levels = 12
+    noise = _detail(rng, levels, roughness)
+    n = 1 << levels
+    samples = width * SUB
+    heights = []
+    owners = []
+    for k in range(samples):
+        x = (k + 0.5) / SUB
+        top = 0.0
+        over = []
+        for m, (px, height, left, right) in enumerate(mountains):
+            d = (px - x) / left if x < px else (x - px) / right
+            if d < 1.0:
+                v = height * (1.0 - d) ** 1.35
+                if v > top:
+                    top = v
+            else:
+                # Past its foot the flank keeps falling, so every pixel of the layer
+                # below has a mountain it belongs to.
+                v = -height * 0.6 * (d - 1.0)
+            over.append((-height, base - v, m))
+        f = (k + 0.5) / samples * n
+        i = min(int(f), n - 1)
+        grain = noise[i] + (noise[i + 1] - noise[i]) * (f - i)
+        rough = 0.35 + 0.65 * min(1.0, top / (amplitude * 0.5 + 1))
+        heights.append(base - top - jag * grain * rough)
+        if k % SUB == SUB // 2:
+            owners.append([(flank, m) for _, flank, m in sorted(over)])
+    summits = []
+    for px, height, _, _ in mountains:
+        summits.append((px, base - height, rng.uniform(-0.3, 0.3), rng.uniform(0, 6.3)))
+    return Range(heights, summits, owners)
+
+
+def silhouette_mask(heights, width, bottom):
+    """Coverage of everything below the crest |heights| down to row |bottom|."""
+    top = int(min(heights))
+    rows = []
+    cols = [heights[x * SUB:(x + 1) * SUB] for x in range(width)]
+    lows = [min(c) for c in cols]
+    highs = [max(c) for c in cols]
+    for y in range(top, bottom):
+        row = []
+        for x in range(width):
+            if y + 1 <= lows[x]:
+                row.append(0.0)
+            elif y >= highs[x]:
+                row.append(1.0)
+            else:
+                row.append(sum(clamp01(y + 1 - h) for h in cols[x]) / SUB)
+        rows.append(row)
+    return Mask(0, top, width, rows)
+
+
+def paint_layer(img, mountain_range, colour, mist, mist_depth, light_x, contrast=0.28,
+                rim=None):
+    """Paints one range: |colour| at its crest, fading into |mist| |mist_depth| rows below.
+
+    Each mountain shows a lit face towards column |light_x| and a face in shadow, parted
+    by a wandering spine from its summit. |rim| (colour, light(x) -> 0..1) adds a thin line
+    of light along the crest, as if lit by the glow in the sky.
+    """
+    heights = mountain_range.heights
+    mask = silhouette_mask(heights, img.width, img.height)
+    crest = sum(heights) / len(heights)
+    owners = mountain_range.owners
+    summits = mountain_range.summits
+    lit_colour = mix(colour, (120, 150, 230), 0.12)
+    dark_colour = tuple(c * (1.0 - contrast) for c in colour)
+
+    def shade(x0, count, y):
+        t = smoothstep(crest - mist_depth * 0.2, crest + mist_depth, y + 0.5)
+        lit = mix(lit_colour, mist, t)
+        dark = mix(dark_colour, mist, t)
+        spines = []
+        for sx, sy, lean, phase in summits:
+            below = y + 0.5 - sy
+            wobble = 3.0 * math.sin(below * 0.09 + phase) + 1.4 * math.sin(below * 0.31 + phase)
+            spines.append((sx + below * lean + wobble, sx < light_x))
+        rs, gs, bs = [], [], []
+        row = y + 0.5
+        for x in range(x0, x0 + count):
+            s = 0.0
+            for flank, m in owners[x]:
+                if flank <= row:
+                    spine, facing_right = spines[m]
+                    d = x + 0.5 - spine
+                    s = clamp01(0.5 - d) if facing_right else clamp01(0.5 + d)
+                    break
+            rs.append(lit[0] + (dark[0] - lit[0]) * s)
+            gs.append(lit[1] + (dark[1] - lit[1]) * s)
+            bs.append(lit[2] + (dark[2] - lit[2]) * s)
+        return rs, gs, bs
+
+    img.blend_shaded(mask, shade)
+    if rim is None:
+        return
+    rim_colour, light = rim
+    rows = {}
+    for x in range(img.width):
+        k = light(x + 0.5)
+        if k <= 0.003:
+            continue
+        col = heights[x * SUB:(x + 1) * SUB]
+        h = sum(col) / SUB
+        for y in range(int(h), min(img.height, int(h) + 5)):
+            d = y + 0.5 - h
+            w = clamp01(d + 0.5) * math.exp(-max(d, 0.0) / 1.4) * k
+            if w > 0.002:
+                rows.setdefault(y, {})[x] = w
+    if rows:
+        y0, y1 = min(rows), max(rows) + 1
+        grid = [[rows.get(y, {}).get(x, 0.0) for x in range(img.width)] for y in range(y0, y1)]
+        img.screen(Mask(0, y0, img.width, grid), rim_colour)
+
+
+def pine(cx, base, height):
+    """A pine tree: four stacked tiers on a short trunk, as one outline."""
+    w = height * 0.36
+    tiers = 4
+    left, right = [], []
+    last = base
+    for k in range(tiers):
+        top = base - height + height * 0.22 * k
+        last = top + height * 0.42
+        half = w * (0.45 + 0.55 * (k + 1) / tiers)
+        if k:
+            left.append((cx - half * 0.42, top + height * 0.05))
+            right.append((cx + half * 0.42, top + height * 0.05))
+        left.append((cx - half, last))
+        right.append((cx + half, last))
+    trunk = height * 0.05
+    outline = [(cx, base - height)] + left
+    outline += [(cx - trunk, last), (cx - trunk, base + height * 0.2),
+                (cx + trunk, base + height * 0.2), (cx + trunk, last)]
+    outline += list(reversed(right))
+    return outline
+
+
+def paint_trees(img, mountain_range, seed, spots, colour):
+    """Pine trees standing on the crest of |mountain_range| at the x positions of |spots|."""
+    rng = random.Random(seed)
+    contours = []
+    for x, count, size in spots:
+        for k in range(count):
+            tx = x + rng.uniform(-1.0, 1.0) * size * 1.3 * count ** 0.5
+            tx = min(max(tx, 1.0), img.width - 2.0)
+            h = mountain_range.crest(tx)
+            th = size * rng.uniform(0.6, 1.1)
+            contours.append(pine(tx, h + th * 0.12, th))
+    img.blend(polygon_mask(contours, samples=6), colour)

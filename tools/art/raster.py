@@ -1,0 +1,384 @@
+"""Drawing core of the art generator: a floating-point RGB canvas and coverage masks.
+
+Shapes are filled through exact-area coverage: every pixel row is sampled on several
+sub-scanlines and each sub-scanline span adds its exact horizontal overlap with the pixel,
+so edges come out anti-aliased without rendering a whole supersampled canvas, which pure
+Python could not do in build time.
+"""
+
+import math
+import random
+
+
+def clamp01(v):
+    return 0.0 if v < 0.0 else 1.0 if v > 1.0 else v
+
+
+def mix(c0, c1, t):
+    """The colour a fraction |t| of the way from |c0| to |c1|."""
+    return (c0[0] + (c1[0] - c0[0]) * t, c0[1] + (c1[1] - c0[1]) * t,
+            c0[2] + (c1[2] - c0[2]) * t)
+
+
+def smoothstep(e0, e1, x):
+    t = clamp01((x - e0) / (e1 - e0))
+    return t * t * (3.0 - 2.0 * t)
+
+
+class Mask:
+    """Per-pixel coverage 0..1 over a rectangle; rows[j] is None for an empty row."""
+
+    def __init__(self, x, y, width, rows):
+        self.x = x
+        self.y = y
+        self.width = width
+        self.rows = rows
+
+    def coverage(self, x, y):
+        j = y - self.y
+        i = x - self.x
+        if j < 0 or j >= len(self.rows) or i < 0 or i >= self.width or self.rows[j] is None:
+            return 0.0
+        return self.rows[j][i]
+
+
+class Image:
+    """An RGB picture of floats in 0..255, stored as three flat row-major lists."""
+
+    def __init__(self, width, height, colour=(0.0, 0.0, 0.0)):
+        self.width = width
+        self.height = height
+        n = width * height
+        self.r = [float(colour[0])] * n
+        self.g = [float(colour[1])] * n
+        self.b = [float(colour[2])] * n
+
+    def pixel(self, x, y):
+        i = y * self.width + x
+        return (self.r[i], self.g[i], self.b[i])
+
+    def set_pixel(self, x, y, colour):
+        i = y * self.width + x
+        self.r[i], self.g[i], self.b[i] = colour
+
+    def fill_rows(self, colour_of_row):
+        """Paints each row in one colour: vertical gradients."""
+        w = self.width
+        for y in range(self.height):
+            c = colour_of_row(y)
+            a = y * w
+            self.r[a:a + w] = [c[0]] * w
+            self.g[a:a + w] = [c[1]] * w
+            self.b[a:a + w] = [c[2]] * w
+
+    def _spans(self, mask, opacity):
+        """Each mask row inside the picture: (row, first column, first index, end index,
+        coverage times |opacity|)."""
+        i0 = max(0, -mask.x)
+        i1 = min(mask.width, self.width - mask.x)
+        if i0 >= i1:
+            return
+        for j, row in enumerate(mask.rows):
+            y = mask.y + j
+            if row is None or not 0 <= y < self.height:
+                continue
+            cov = row[i0:i1]
+            if opacity != 1.0:
+                cov = [c * opacity for c in cov]
+            a = y * self.width + mask.x + i0
+            yield y, mask.x + i0, a, a + (i1 - i0), cov
+
+    def _channels(self):
+        return (self.r, self.g, self.b)
+
+    def blend(self, mask, colour, opacity=1.0):
+        """Paints |colour| over the picture through the coverage of |mask|."""
+        for _, _, a, e, cov in self._spans(mask, opacity):
+            for chan, c in zip(self._channels(), colour):
+                chan[a:e] = [o + (c - o) * k for o, k in zip(chan[a:e], cov)]
+
+    def blend_shaded(self, mask, shader, opacity=1.0):
+        """Like blend, with colours from |shader|(x0, count, y) -> (reds, greens, blues)."""
+        for y, x0, a, e, cov in self._spans(mask, opacity):
+            for chan, shades in zip(self._channels(), shader(x0, e - a, y)):
+                chan[a:e] = [o + (c - o) * k for o, c, k in zip(chan[a:e], shades, cov)]
+
+    def screen(self, mask, colour, opacity=1.0):
+        """Adds light: screen blend of |colour| through |mask|, never past white."""
+        for _, _, a, e, cov in self._spans(mask, opacity):
+            for chan, c in zip(self._channels(), colour):
+                f = c / 255.0
+                chan[a:e] = [o + (255.0 - o) * f * k for o, k in zip(chan[a:e], cov)]
+
+    def glow(self, cx, cy, radius, colour, strength=1.0, reach=3.0, shape="soft",
+             squash=1.0):
+        """Screens a round light centred on (cx, cy).
+
+        "soft" falls off like 1 / (1 + d^2)^1.5, with a long faint tail; "gauss" is a
+        Gaussian. |squash| scales vertical distances (above 1 flattens the light).
+        """
+        x0 = max(0, int(cx - radius * reach))
+        x1 = min(self.width, int(cx + radius * reach) + 1)
+        y0 = max(0, int(cy - radius * reach / squash))
+        y1 = min(self.height, int(cy + radius * reach / squash) + 1)
+        if x0 >= x1 or y0 >= y1:
+            return
+        inv = 1.0 / (radius * radius)
+        dx2 = [((x + 0.5 - cx) ** 2) * inv for x in range(x0, x1)]
+        rows = []
+        for y in range(y0, y1):
+            dy2 = ((y + 0.5 - cy) * squash) ** 2 * inv
+            if shape == "gauss":
+                rows.append([strength * math.exp(-(d + dy2)) for d in dx2])
+            else:
+                rows.append([strength / (1.0 + d + dy2) ** 1.5 for d in dx2])
+        self.screen(Mask(x0, y0, x1 - x0, rows), colour)
+
+    def crop(self, x, y, width, height):
+        out = Image(width, height)
+        for j in range(height):
+            a = (y + j) * self.width + x
+            d = j * width
+            out.r[d:d + width] = self.r[a:a + width]
+            out.g[d:d + width] = self.g[a:a + width]
+            out.b[d:d + width] = self.b[a:a + width]
+        return out
+
+    def rows_8bit(self, dither_seed=None):
+        """Rows top-down as (reds, greens, blues) lists of ints 0..255.
+
+        With a seed, values are rounded with a fixed noise tile, which hides the banding
+        that long dark gradients show in 8 bits per channel; without one, they are rounded
+        to nearest so flat colours stay exact.
+        """
+        w = self.width
+        if dither_seed is None:
+            tile = None
+        else:
+            rng = random.Random(dither_seed)
+            tile = [[rng.random() for _ in range(64)] for _ in range(64)]
+        out = []
+        for y in range(self.height):
+            a = y * w
+            if tile is None:
+                noise = [0.5] * w
+            else:
+                t = tile[y & 63]
+                noise = (t * (w // 64 + 1))[:w]
+            chans = []
+            for ch in (self.r, self.g, self.b):
+                vals = [int(v + n) for v, n in zip(ch[a:a + w], noise)]
+                chans.append([0 if v < 0 else 255 if v > 255 else v for v in vals])
+            out.append(tuple(chans))
+        return out
+
+
+def _span(acc, frac, xa, xb, weight, limit):
+    """Adds coverage |weight| for [xa, xb) to a difference row |acc| and edge row |frac|."""
+    if xa < 0.0:
+        xa = 0.0
+    if xb > limit:
+        xb = limit
+    if xb <= xa:
+        return
+    ia = int(xa)
+    ib = int(xb)
+    if ia == ib:
+        frac[ia] += (xb - xa) * weight
+        return
+    frac[ia] += (ia + 1 - xa) * weight
+    acc[ia + 1] += weight
+    acc[ib] -= weight
+    frac[ib] += (xb - ib) * weight
+
+
+def polygon_mask(contours, samples=8):
+    """Coverage of the union of |contours| (lists of (x, y)) by the non-zero winding rule.
+
+    Contours wound the same way add up; a contour wound the other way cuts a hole. Rows are
+    sampled on |samples| sub-scanlines, each with exact horizontal coverage.
+    """
+    edges = []
+    minx = miny = math.inf
+    maxx = maxy = -math.inf
+    for pts in contours:
+        n = len(pts)
+        for k in range(n):
+            x0, y0 = pts[k]
+            x1, y1 = pts[(k + 1) % n]
+            minx = min(minx, x0)
+            maxx = max(maxx, x0)
+            miny = min(miny, y0)
+            maxy = max(maxy, y0)
+            if y0 == y1:
+                continue
+            d = 1
+            if y0 > y1:
+                x0, y0, x1, y1 = x1, y1, x0, y0
+                d = -1
+            edges.append((y0, y1, x0, (x1 - x0) / (y1 - y0), d))
+    if not edges:
+        return Mask(0, 0, 0, [])
+    bx = math.floor(minx)
+    by = math.floor(miny)
+    width = math.ceil(maxx) - bx + 1
+    height = math.ceil(maxy) - by
+    edges.sort()
+    weight = 1.0 / samples
+    offsets = [(s + 0.5) / samples for s in range(samples)]
+    rows = []
+    active = []
+    upcoming = 0
+    for j in range(height):
+        py = by + j
+        while upcoming < len(edges) and edges[upcoming][0] < py + 1:
+            active.append(edges[upcoming])
+            upcoming += 1
+        active = [e for e in active if e[1] > py]
+        if not active:
+            rows.append(None)
+            continue
+        acc = [0.0] * (width + 1)
+        frac = [0.0] * (width + 1)
+        for off in offsets:
+            sy = py + off
+            xs = sorted((x0 + (sy - y0) * slope - bx, d)
+                        for (y0, y1, x0, slope, d) in active if y0 <= sy < y1)
+            wind = 0
+            start = 0.0
+            for x, d in xs:
+                before = wind
+                wind += d
+                if before == 0 and wind != 0:
+                    start = x
+                elif before != 0 and wind == 0:
+                    _span(acc, frac, start, x, weight, width)
+        run = 0.0
+        row = [0.0] * width
+        for i in range(width):
+            run += acc[i]
+            c = run + frac[i]
+            row[i] = 1.0 if c > 1.0 else c
+        rows.append(row)
+    return Mask(bx, by, width, rows)
+
+
+def signed_area(pts):
+    s = 0.0
+    n = len(pts)
+    for k in range(n):
+        x0, y0 = pts[k]
+        x1, y1 = pts[(k + 1) % n]
+        s += x0 * y1 - x1 * y0
+    return s * 0.5
+
+
+def oriented(pts, positive=True):
+    """|pts| wound so that its signed area is positive (or negative, for a hole)."""
+    if (signed_area(pts) > 0) != positive:
+        return list(reversed(pts))
+    return list(pts)
+
+
+def ellipse(cx, cy, rx, ry, rotation=0.0, steps=None, start=0.0, end=2 * math.pi):
+    """Points of an ellipse (or of an arc of it when start/end are given)."""
+    if steps is None:
+        steps = max(24, int(2 * math.pi * max(rx, ry) / 0.6))
+    cr, sr = math.cos(rotation), math.sin(rotation)
+    full = abs(end - start - 2 * math.pi) < 1e-9
+    count = steps if full else max(2, int(steps * abs(end - start) / (2 * math.pi)) + 1)
+    pts = []
+    for k in range(count):
+        t = start + (end - start) * k / (count if full else count - 1)
+        x = rx * math.cos(t)
+        y = ry * math.sin(t)
+        pts.append((cx + x * cr - y * sr, cy + x * sr + y * cr))
+    return pts
+
+
+def circle(cx, cy, r, steps=None):
+    return oriented(ellipse(cx, cy, r, r, steps=steps))
+
+
+def ring(cx, cy, r_outer, r_inner):
+    """A circular band: outer contour plus a hole."""
+    return [circle(cx, cy, r_outer), oriented(ellipse(cx, cy, r_inner, r_inner), False)]
+
+
+def rounded_rect(x0, y0, x1, y1, radius):
+    if radius <= 0:
+        return oriented([(x0, y0), (x1, y0), (x1, y1), (x0, y1)])
+    pts = []
+    corners = [(x1 - radius, y0 + radius, -math.pi / 2), (x1 - radius, y1 - radius, 0.0),
+               (x0 + radius, y1 - radius, math.pi / 2), (x0 + radius, y0 + radius, math.pi)]
+    steps = max(4, int(radius * 1.5))
+    for cx, cy, a0 in corners:
+        for k in range(steps + 1):
+            a = a0 + (math.pi / 2) * k / steps
+            pts.append((cx + radius * math.cos(a), cy + radius * math.sin(a)))
+    return oriented(pts)
+
+
+def capsule(p, q, width):
+    """A segment from |p| to |q| with round caps, |width| across."""
+    r = width / 2.0
+    dx, dy = q[0] - p[0], q[1] - p[1]
+    a = math.atan2(dy, dx)
+    steps = max(6, int(math.pi * r / 0.5))
+    pts = []
+    for k in range(steps + 1):
+        t = a - math.pi / 2 - math.pi * k / steps
+        pts.append((p[0] + r * math.cos(t), p[1] + r * math.sin(t)))
+    for k in range(steps + 1):
+        t = a + math.pi / 2 - math.pi * k / steps
+        pts.append((q[0] + r * math.cos(t), q[1] + r * math.sin(t)))
+    return oriented(pts)
+
+
+def bar(p, q, width):
+    """A segment from |p| to |q| with square ends exactly at |p| and |q|."""
+    dx, dy = q[0] - p[0], q[1] - p[1]
+    n = math.hypot(dx, dy)
+    ox, oy = -dy / n * width / 2, dx / n * width / 2
+    return oriented([(p[0] + ox, p[1] + oy), (q[0] + ox, q[1] + oy), (q[0] - ox, q[1] - oy),
+                     (p[0] - ox, p[1] - oy)])
+
+
+def polyline(points, width):
+    """A stroked open path with round joins and caps, as contours that add up."""
+    return [capsule(points[k], points[k + 1], width) for k in range(len(points) - 1)]
+
+
+def transform(pts, cx, cy, scale, rotation=0.0):
+    cr, sr = math.cos(rotation), math.sin(rotation)
+    return [(cx + (x * cr - y * sr) * scale, cy + (x * sr + y * cr) * scale) for x, y in pts]
+
+
+def linear_shader(p0, c0, p1, c1):
+    """Colours along the line from |p0| (colour |c0|) to |p1| (colour |c1|), clamped."""
+    dx, dy = p1[0] - p0[0], p1[1] - p0[1]
+    inv = 1.0 / (dx * dx + dy * dy)
+
+    def shade(x0, count, y):
+        base = ((y + 0.5 - p0[1]) * dy - p0[0] * dx) * inv
+        step = dx * inv
+        ts = [clamp01(base + (x0 + i + 0.5) * step) for i in range(count)]
+        return ([c0[0] + (c1[0] - c0[0]) * t for t in ts],
+                [c0[1] + (c1[1] - c0[1]) * t for t in ts],
+                [c0[2] + (c1[2] - c0[2]) * t for t in ts])
+
+    return shade
+
+
+def radial_shader(cx, cy, radius, c0, c1):
+    """Colour |c0| at the centre turning into |c1| at |radius| and beyond."""
+    inv = 1.0 / radius
+
+    def shade(x0, count, y):
+        dy2 = (y + 0.5 - cy) ** 2
+        ts = [clamp01(math.sqrt((x0 + i + 0.5 - cx) ** 2 + dy2) * inv) for i in range(count)]
+        return ([c0[0] + (c1[0] - c0[0]) * t for t in ts],
+                [c0[1] + (c1[1] - c0[1]) * t for t in ts],
+                [c0[2] + (c1[2] - c0[2]) * t for t in ts])
+
+    return shade

@@ -1,0 +1,239 @@
+"""The three page pictures: default page (102), installing page (103), finished page (104).
+
+Everything the window draws over a picture (title, buttons, labels, glyphs) sits on calm,
+dark sky or dark hills, and the top strip under the close and minimise glyphs is the same
+plain sky on every page.
+"""
+
+import math
+import random
+
+from emblem import (PICTOGRAMS, orbit_point, paint_crystal, paint_halo, paint_icon_badge,
+                    paint_orbit, paint_planet, sparkle)
+from mountains import paint_layer, paint_trees, ridge
+from raster import Image, Mask, mix, smoothstep
+from sky import paint_gradient, paint_nebula, paint_stars
+
+WIDTH = 1000
+
+# Where the window puts its widgets over the pictures (left, top, right, bottom): the
+# title, and the strip around the minimise (896, 20) and close (948, 20) glyphs.
+TITLE_TEXT = (20, 20, 300, 50)
+GLYPH_STRIP = (880, 8, 992, 64)
+# Stars keep out of the strip and of the margin in which its settled sky fades out.
+STRIP_FADE = 24.0
+STARLESS = (GLYPH_STRIP[0] - STRIP_FADE, 0, WIDTH, GLYPH_STRIP[3] + STRIP_FADE)
+
+# Layer palette, far to near: ridge colour and the mist at the layer's foot.
+FAR = ((40, 40, 98), (66, 52, 120))
+MIDDLE = ((25, 27, 72), (46, 42, 100))
+NEAR = ((13, 16, 44), (27, 29, 72))
+FRONT = ((6, 8, 22), (9, 11, 30))
+
+
+def _valley(centre, depth, width):
+    """Ridge envelope that dips around |centre|, framing what rises behind it."""
+    def env(x):
+        return 1.0 - depth * math.exp(-((x - centre) / width) ** 2)
+    return env
+
+
+def _light_from(cx, reach):
+    """How much of the emblem's light reaches the crests at column x."""
+    def light(x):
+        return math.exp(-((x - cx) / reach) ** 2)
+    return light
+
+
+def settle_glyph_strip(images, fade):
+    """Lays the same sky under the close and minimise glyphs on every page picture.
+
+    The glyphs are drawn once for all three pictures, so the sky under them must not
+    differ: inside the strip each picture takes the mean of the three, and around it that
+    mean fades back into the picture's own sky over |fade| pixels.
+    """
+    x0, y0, x1, y1 = GLYPH_STRIP
+    width = images[0].width
+    for y in range(0, y1 + int(fade) + 1):
+        dy = max(y0 - (y + 0.5), 0.0, (y + 0.5) - y1)
+        for x in range(x0 - int(fade), width):
+            dx = max(x0 - (x + 0.5), 0.0, (x + 0.5) - x1)
+            w = 1.0 - smoothstep(0.0, fade, math.hypot(dx, dy))
+            if w <= 0.0:
+                continue
+            colours = [img.pixel(x, y) for img in images]
+            mean = tuple(sum(c[k] for c in colours) / len(colours) for k in range(3))
+            for img, old in zip(images, colours):
+                img.set_pixel(x, y, mix(old, mean, w))
+
+
+def all_pictures():
+    """The three page pictures keyed by resource id.
+
+    The skies are painted and their glyph strips settled first, with a wide fade, while
+    they hold nothing but gradient and haze; then each page gets its stars and scenery,
+    and a last, narrow settle evens out the faint glow the scenery throws into the strip.
+    """
+    pages = {102: (600, 520, _default_sky, _default_scene),
+             103: (460, 440, _installing_sky, _installing_scene),
+             104: (460, 440, _finished_sky, _finished_scene)}
+    pictures = {}
+    bands = {}
+    for picture_id, (height, horizon, sky, _) in pages.items():
+        pictures[picture_id] = Image(WIDTH, height)
+        paint_gradient(pictures[picture_id], horizon)
+        bands[picture_id] = sky(pictures[picture_id])
+    settle_glyph_strip(list(pictures.values()), fade=90.0)
+    for picture_id, (_, _, _, scene) in pages.items():
+        scene(pictures[picture_id], bands[picture_id])
+    settle_glyph_strip(list(pictures.values()), fade=STRIP_FADE)
+    return pictures
+
+
+def _horizon_glow(img, y, colour, strength, spread=430.0):
+    img.glow(WIDTH / 2, y, spread, colour, strength=strength, reach=2.2, squash=3.2)
+
+
+def _ranges(img, seed, bases, light_x, light, rim_strength, scale=1.0,
+            tree_spans=((30, 330), (640, 980))):
+    """Four mountain layers standing on rows |bases| (far to near), pines on the nearest."""
+    far_base, middle_base, near_base, front_base = bases
+    layers = [
+        (ridge(seed, WIDTH, far_base, 130 * scale, 6, 7.0, _valley(500, 0.6, 200)), FAR, 80),
+        (ridge(seed + 1, WIDTH, middle_base, 105 * scale, 7, 9.0, _valley(470, 0.5, 240)),
+         MIDDLE, 70),
+        (ridge(seed + 2, WIDTH, near_base, 80 * scale, 6, 10.0, _valley(560, 0.55, 220)),
+         NEAR, 55),
+        (ridge(seed + 3, WIDTH, front_base, 45 * scale, 8, 8.0), FRONT, 40),
+    ]
+    contrasts = (0.14, 0.22, 0.28, 0.3)
+    for k, (mountain_range, (colour, mist), depth) in enumerate(layers):
+        rim = None
+        if light is not None:
+            rim = ((130, 200, 255), lambda x, k=k: light(x) * rim_strength * (1.0 - 0.22 * k))
+        paint_layer(img, mountain_range, colour, mist, depth, light_x, contrasts[k], rim=rim)
+        if k == 3:
+            rng = random.Random(seed + 9)
+            spots = [(rng.uniform(a, b), rng.randint(2, 5), rng.uniform(16, 26))
+                     for a, b in tree_spans for _ in range(3)]
+            paint_trees(img, mountain_range, seed + 7, spots, FRONT[0])
+    return layers
+
+
+def _default_sky(img):
+    band = ((-80, 430), (1080, 170), 95)
+    paint_nebula(img, 1021, band, strength=0.6, bottom=480)
+    _horizon_glow(img, 470, (130, 80, 210), 0.32)
+    return band
+
+
+def _default_scene(img, band):
+    """102: night sky with a glowing crystal emblem above mountains (1000 x 600)."""
+    cx, cy, s = 500, 210, 100
+    paint_stars(img, 102, 950, 470, band, keep_clear=[STARLESS],
+                keep_dim=[TITLE_TEXT, (cx - 190, cy - 130, cx + 190, cy + 120)])
+    paint_halo(img, cx, cy, s)
+    ring = (cx, cy + 0.1 * s, 1.55 * s, 0.33 * s, -0.2)
+    paint_orbit(img, *ring, "back", width=1.8, strength=0.8)
+    paint_crystal(img, cx, cy, s)
+    paint_orbit(img, *ring, "front", width=1.8)
+    px, py = orbit_point(*ring, 0.55)
+    paint_planet(img, px, py, 5.5)
+    _ranges(img, 17, (440, 492, 548, 592), cx, _light_from(cx, 220), 0.6,
+            tree_spans=((330, 400), (590, 730)))
+
+
+def _installing_sky(img):
+    band = ((-80, 400), (1080, 120), 85)
+    paint_nebula(img, 1031, band, strength=0.38, bottom=400)
+    _horizon_glow(img, 420, (120, 76, 205), 0.3)
+    return band
+
+
+def _installing_scene(img, band):
+    """103: night sky with an orbit of small icons around the crystal (1000 x 460)."""
+    cx, cy = 500, 222
+    orbit = (cx, cy + 8, 218, 62, -0.08)
+    paint_stars(img, 103, 760, 410, band, keep_clear=[STARLESS],
+                keep_dim=[TITLE_TEXT, (0, 225, 260, 280), (720, 225, 1000, 280),
+                          (cx - 250, cy - 110, cx + 250, cy + 110)])
+    paint_halo(img, cx, cy, 62, strength=0.9)
+    badges = []
+    for k, pictogram in enumerate(PICTOGRAMS):
+        t = 0.35 + 2 * math.pi * k / len(PICTOGRAMS)
+        x, y = orbit_point(*orbit, t)
+        badges.append((math.sin(t), x, y, pictogram))  # sin(t): -1 far, +1 near
+    badges.sort(key=lambda b: b[0])
+    paint_orbit(img, *orbit, "back", width=1.6, strength=0.75)
+    for depth, x, y, pictogram in badges:
+        if depth < 0:
+            paint_icon_badge(img, x, y, 19 + 3 * depth, pictogram, light=0.72 + 0.28 * depth)
+    paint_crystal(img, cx, cy, 62)
+    paint_orbit(img, *orbit, "front", width=1.6)
+    for depth, x, y, pictogram in badges:
+        if depth >= 0:
+            paint_icon_badge(img, x, y, 19 + 5 * depth, pictogram, light=0.85 + 0.15 * depth)
+    _ranges(img, 29, (380, 414, 444, 464), cx, _light_from(cx, 300), 0.6, 0.72)
+
+
+def _meteor(img, hx, hy, angle, length, width, strength, colour=(170, 215, 255)):
+    """A falling star: a bright head at (hx, hy) and a tail thinning out behind it."""
+    ux, uy = math.cos(angle), math.sin(angle)  # direction of travel
+    tx, ty = hx - ux * length, hy - uy * length
+    pad = width * 4 + 6
+    x0, x1 = int(min(hx, tx) - pad), int(max(hx, tx) + pad) + 1
+    y0, y1 = int(min(hy, ty) - pad), int(max(hy, ty) + pad) + 1
+    rows = []
+    for y in range(y0, y1):
+        row = []
+        py = y + 0.5 - hy
+        for x in range(x0, x1):
+            px = x + 0.5 - hx
+            along = -(px * ux + py * uy)  # distance behind the head
+            across = px * uy - py * ux
+            if along < -pad or along > length:
+                row.append(0.0)
+                continue
+            f = min(max(along, 0.0) / length, 1.0)
+            w = width * (1.0 - 0.75 * f)
+            k = (1.0 - f) ** 1.8 * math.exp(-(across / w) ** 2)
+            if along < 0:
+                k *= math.exp(-(along / (width * 1.2)) ** 2)
+            row.append(strength * k)
+        rows.append(row)
+    img.screen(Mask(x0, y0, x1 - x0, rows), colour)
+    img.glow(hx, hy, width * 1.6, (240, 250, 255), strength=0.9 * strength, reach=3.0,
+             shape="gauss")
+    img.glow(hx, hy, width * 4.0, colour, strength=0.16 * strength, reach=3.0)
+
+
+def _finished_sky(img):
+    band = ((-80, 380), (1080, 110), 90)
+    paint_nebula(img, 1041, band, strength=0.38, bottom=400)
+    # First light on the horizon: the install is done.
+    _horizon_glow(img, 430, (80, 150, 210), 0.3, spread=380)
+    _horizon_glow(img, 440, (210, 110, 170), 0.18, spread=300)
+    return band
+
+
+def _finished_scene(img, band):
+    """104: night sky with falling stars over mountains (1000 x 460)."""
+    label = (330, 180, 670, 280)
+    paint_stars(img, 104, 760, 410, band, keep_clear=[STARLESS],
+                keep_dim=[TITLE_TEXT, label])
+    img.glow(500, 228, 150, (90, 120, 230), strength=0.12, reach=2.5)
+    meteors = [
+        # head x, head y, tail length, width, strength
+        (300, 120, 210, 1.6, 0.95),
+        (700, 300, 150, 1.3, 0.7),
+        (780, 95, 120, 1.1, 0.6),
+        (185, 250, 110, 1.1, 0.55),
+        (560, 60, 95, 0.9, 0.45),
+        (880, 190, 80, 0.9, 0.4),
+        (420, 300, 60, 0.8, 0.35),
+    ]
+    angle = math.radians(148)  # falling to the lower left
+    for hx, hy, length, width, strength in meteors:
+        _meteor(img, hx, hy, angle, length, width, strength)
+    sparkle(img, 300, 120, 11, strength=0.7)
+    _ranges(img, 41, (376, 412, 442, 464), 500, _light_from(500, 360), 0.45, 0.8)

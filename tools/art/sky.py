@@ -1,0 +1,199 @@
+"""Night sky: gradient, a faint band of nebula and stars of varied brightness."""
+
+import math
+import random
+
+from raster import Mask, clamp01, mix, smoothstep
+
+# Sky colours from the zenith (0) to the horizon (1); the same stops for every picture, so
+# the top strip, where the close and minimise glyphs sit, matches on every page.
+SKY_STOPS = [
+    (0.00, (5.0, 8.0, 24.0)),
+    (0.40, (11.0, 17.0, 50.0)),
+    (0.72, (24.0, 29.0, 82.0)),
+    (0.90, (44.0, 38.0, 104.0)),
+    (1.00, (70.0, 48.0, 118.0)),
+]
+
+
+def sky_colour(t):
+    t = clamp01(t)
+    for (t0, c0), (t1, c1) in zip(SKY_STOPS, SKY_STOPS[1:]):
+        if t <= t1:
+            return mix(c0, c1, smoothstep(0.0, 1.0, (t - t0) / (t1 - t0)))
+    return SKY_STOPS[-1][1]
+
+
+def paint_gradient(img, horizon):
+    """Fills |img| with the sky, reaching the horizon colour at row |horizon|."""
+    img.fill_rows(lambda y: sky_colour((y + 0.5) / horizon))
+
+
+class ValueNoise:
+    """Smooth 2-D value noise on a wrapped lattice, fixed by its seed."""
+
+    def __init__(self, seed, size=64):
+        rng = random.Random(seed)
+        self.size = size
+        self.values = [rng.random() for _ in range(size * size)]
+
+    def at(self, x, y):
+        n = self.size
+        xi, yi = math.floor(x), math.floor(y)
+        fx, fy = x - xi, y - yi
+        fx = fx * fx * (3 - 2 * fx)
+        fy = fy * fy * (3 - 2 * fy)
+        x0, y0 = xi % n, yi % n
+        x1, y1 = (x0 + 1) % n, (y0 + 1) % n
+        v = self.values
+        a = v[y0 * n + x0] + (v[y0 * n + x1] - v[y0 * n + x0]) * fx
+        b = v[y1 * n + x0] + (v[y1 * n + x1] - v[y1 * n + x0]) * fx
+        return a + (b - a) * fy
+
+    def fbm(self, x, y, octaves=5):
+        total = 0.0
+        amp = 0.5
+        for _ in range(octaves):
+            total += amp * self.at(x, y)
+            x, y = x * 2.03 + 17.1, y * 2.03 + 5.3
+            amp *= 0.5
+        return total / (1.0 - 0.5 ** octaves)
+
+
+def _upsample(grid, gw, gh, cell, width, height):
+    """Bilinear enlargement of a coarse row-major |grid| (gw x gh, |cell| pixels apart)."""
+    xs = []
+    for x in range(width):
+        gx = min((x + 0.5) / cell, gw - 1.0001)
+        i = int(gx)
+        xs.append((i, gx - i))
+    wide = []
+    for j in range(gh):
+        row = grid[j * gw:(j + 1) * gw]
+        wide.append([row[i] + (row[i + 1] - row[i]) * f for i, f in xs])
+    out = []
+    for y in range(height):
+        gy = min((y + 0.5) / cell, gh - 1.0001)
+        j = int(gy)
+        f = gy - j
+        a, b = wide[j], wide[j + 1]
+        out.append([p + (q - p) * f for p, q in zip(a, b)])
+    return out
+
+
+def band_distance(x, y, band):
+    """Signed distance of (x, y) from the band's centre line ((x0, y0), (x1, y1), width)."""
+    (x0, y0), (x1, y1), _ = band
+    dx, dy = x1 - x0, y1 - y0
+    n = math.hypot(dx, dy)
+    return ((x - x0) * dy - (y - y0) * dx) / n
+
+
+def paint_nebula(img, seed, band, strength=1.0, bottom=None):
+    """Screens a soft, cloudy band of violet and teal light across the sky."""
+    cell = 8
+    gw = img.width // cell + 2
+    gh = img.height // cell + 2
+    shape = ValueNoise(seed)
+    tint = ValueNoise(seed + 1)
+    width = band[2]
+    r, g, b = [], [], []
+    violet = (120.0, 72.0, 200.0)
+    teal = (40.0, 150.0, 196.0)
+    for j in range(gh):
+        for i in range(gw):
+            x, y = i * cell, j * cell
+            d = band_distance(x, y, band)
+            wob = (shape.fbm(x / 260.0 + 3.0, y / 260.0) - 0.5) * width
+            core = math.exp(-((d + wob) / width) ** 2)
+            cloud = shape.fbm(x / 120.0, y / 120.0)
+            cloud = clamp01((cloud - 0.35) * 1.9) ** 1.6
+            k = strength * core * (0.25 + 0.75 * cloud)
+            if bottom is not None:
+                k *= 1.0 - smoothstep(bottom - 120, bottom, y)
+            c = mix(violet, teal, smoothstep(0.35, 0.65, tint.fbm(x / 300.0, y / 300.0)))
+            r.append(k * c[0] / 255.0)
+            g.append(k * c[1] / 255.0)
+            b.append(k * c[2] / 255.0)
+    for chan, grid in ((img.r, r), (img.g, g), (img.b, b)):
+        rows = _upsample(grid, gw, gh, cell, img.width, img.height)
+        w = img.width
+        for y, row in enumerate(rows):
+            a = y * w
+            chan[a:a + w] = [o + (255.0 - o) * k for o, k in zip(chan[a:a + w], row)]
+
+
+STAR_TINTS = [(255.0, 255.0, 255.0), (200.0, 220.0, 255.0), (175.0, 200.0, 255.0),
+              (255.0, 236.0, 214.0), (255.0, 214.0, 190.0)]
+
+
+def _stamp(img, x, y, sigma, colour, strength):
+    reach = max(1.6, sigma * 3.0)
+    x0, x1 = int(x - reach), int(x + reach) + 1
+    y0, y1 = int(y - reach), int(y + reach) + 1
+    inv = 1.0 / (2.0 * sigma * sigma)
+    rows = [[strength * math.exp(-((i + 0.5 - x) ** 2 + (j + 0.5 - y) ** 2) * inv)
+             for i in range(x0, x1)] for j in range(y0, y1)]
+    img.screen(Mask(x0, y0, x1 - x0, rows), colour)
+
+
+def _spikes(img, x, y, length, colour, strength):
+    """A four-pointed twinkle: thin horizontal and vertical rays fading outwards."""
+    n = int(length) + 1
+    horiz = [[strength * math.exp(-abs(i + 0.5 - x) / (length * 0.3)) *
+              math.exp(-((j + 0.5 - y) ** 2) / 0.35) for i in range(int(x) - n, int(x) + n + 1)]
+             for j in range(int(y) - 1, int(y) + 2)]
+    img.screen(Mask(int(x) - n, int(y) - 1, 2 * n + 1, horiz), colour)
+    vert = [[strength * math.exp(-abs(j + 0.5 - y) / (length * 0.3)) *
+             math.exp(-((i + 0.5 - x) ** 2) / 0.35) for i in range(int(x) - 1, int(x) + 2)]
+            for j in range(int(y) - n, int(y) + n + 1)]
+    img.screen(Mask(int(x) - 1, int(y) - n, 3, vert), colour)
+
+
+def _inside(x, y, rects, margin=0.0):
+    return any(x0 - margin <= x <= x1 + margin and y0 - margin <= y <= y1 + margin
+               for x0, y0, x1, y1 in rects)
+
+
+def paint_stars(img, seed, count, bottom, band=None, keep_clear=(), keep_dim=(),
+                bright=14):
+    """Scatters |count| stars above row |bottom|, denser along the nebula |band|.
+
+    No star falls in the |keep_clear| rectangles (where glyphs sit) and only faint ones
+    fall in |keep_dim| (behind texts). |bright| of them are large and twinkle.
+    """
+    rng = random.Random(seed)
+    placed = 0
+    while placed < count:
+        x = rng.uniform(2, img.width - 2)
+        y = rng.uniform(2, bottom)
+        if band is not None and rng.random() < 0.5:
+            # Half the stars crowd into the band, like a galaxy seen edge-on.
+            d = band_distance(x, y, band)
+            if rng.random() > math.exp(-(d / (band[2] * 0.8)) ** 2):
+                continue
+        if _inside(x, y, keep_clear, margin=4):
+            continue
+        # Fewer stars near the horizon glow, where the haze would hide them.
+        if rng.random() < smoothstep(bottom * 0.7, bottom, y) * 0.8:
+            continue
+        magnitude = rng.random() ** 3.2
+        tint = STAR_TINTS[rng.randrange(len(STAR_TINTS))]
+        sigma = 0.42 + 0.5 * magnitude
+        strength = 0.18 + 0.82 * magnitude ** 0.7
+        if _inside(x, y, keep_dim, margin=6):
+            strength *= 0.35
+        _stamp(img, x, y, sigma, tint, strength)
+        placed += 1
+    placed = 0
+    while placed < bright:
+        x = rng.uniform(20, img.width - 20)
+        y = rng.uniform(15, bottom * 0.8)
+        if _inside(x, y, keep_clear, margin=24) or _inside(x, y, keep_dim, margin=20):
+            continue
+        tint = STAR_TINTS[rng.randrange(3)]
+        size = rng.uniform(0.6, 1.0)
+        img.glow(x, y, 5.0 * size, tint, strength=0.22 * size, reach=4.0, shape="gauss")
+        _stamp(img, x, y, 0.9 * size, (255.0, 255.0, 255.0), 1.0)
+        _spikes(img, x, y, 7.0 + 9.0 * size, tint, 0.55 * size)
+        placed += 1
