@@ -187,7 +187,9 @@ ProcessHandle StartProcessElevated(const CommandLineArgs& commandLine,
 
   SHELLEXECUTEINFOW execute = {};
   execute.cbSize = sizeof(execute);
-  execute.fMask = SEE_MASK_NOCLOSEPROCESS;
+  // No error dialogs: the caller is a hidden program with nobody to dismiss them, and a
+  // dialog would block its window thread. The consent prompt itself is not affected.
+  execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
   execute.hwnd = ::GetActiveWindow();
   execute.lpVerb = L"runas";
   execute.lpFile = program.c_str();

@@ -7,8 +7,8 @@ namespace {
 using Args = std::vector<std::wstring>;
 
 TEST(CommandLineArgsTest, SplitsSwitchesAndPlainArguments) {
-  const auto args = CommandLineArgs::FromString(
-      L"prog.exe --version=1.2.3.4 /CLIENT=0x1 -lang=zh-CN extra");
+  const auto args =
+      CommandLineArgs::FromString(L"prog.exe --version=1.2.3.4 /CLIENT=0x1 -lang=zh-CN extra");
   EXPECT_EQ(args.GetSwitchValueASCII("version"), "1.2.3.4");
   EXPECT_EQ(args.GetSwitchValueASCII("client"), "0x1");
   EXPECT_EQ(args.GetSwitchValueASCII("lang"), "zh-CN");
