@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "installer/install_location.h"
-#include "installer/string_ids.h"
+#include "installer/ui/resources/resource_ids.h"
 #include "installer/ui/x_button.h"
 #include "installer/ui/x_edit_box.h"
 #include "installer/ui/x_label.h"
@@ -30,15 +30,6 @@ InstallerView::InstallerView(bool silent, bool autoLaunch, bool makeDefault)
 
 InstallerView::~InstallerView() = default;
 
-void InstallerView::OnViewClicked(XView* sender) {
-  if (sender == closeButton)
-    Close();
-  else if (sender == minimizeButton)
-    Minimize();
-}
-
-void InstallerView::DoneSetup(uint32_t result) {}
-
 const PageSpec& InstallerView::CurrentPage() const {
   return kPages[page.load()];
 }
@@ -49,6 +40,8 @@ void InstallerView::OnCreate(HINSTANCE, HWND) {
   borderPen = CreateSolidPenObject(kBorderGrey);
   CreateWidgets();
   installPath = GetDefaultInstallDir();
+  if (silent)
+    StartInstall();
 }
 
 void InstallerView::CreateWidgets() {

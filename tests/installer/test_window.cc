@@ -20,18 +20,27 @@ void RegisterOnce() {
 }  // namespace
 
 TestWindow::TestWindow(SIZE size) {
-  RegisterOnce();
-  SetInstallerInstance(::GetModuleHandleW(nullptr));
-  ForgetRootViewForTesting();
   TestRoot* created = nullptr;
-  SetRootViewFactory([&created] {
+  Create(size, [&created] {
     auto root = std::make_unique<TestRoot>();
     created = root.get();
     return root;
   });
+  testRoot = created;
+}
+
+TestWindow::TestWindow(SIZE size, RootViewFactory factory) {
+  Create(size, std::move(factory));
+}
+
+void TestWindow::Create(SIZE size, RootViewFactory factory) {
+  RegisterOnce();
+  SetInstallerInstance(::GetModuleHandleW(nullptr));
+  ForgetRootViewForTesting();
+  SetRootViewFactory(std::move(factory));
   window = ::CreateWindowExW(0, kClassName, L"test", WS_POPUP | WS_VISIBLE, 100, 100, size.cx,
                              size.cy, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-  testRoot = created;
+  anyRoot = GetRootView();
   SetRootViewFactory(nullptr);
   Pump();
 }
@@ -43,7 +52,7 @@ TestWindow::~TestWindow() {
   while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
   }
   ForgetRootViewForTesting();
-  delete testRoot;
+  delete anyRoot;
 }
 
 void TestWindow::Pump() {

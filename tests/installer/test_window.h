@@ -33,12 +33,15 @@ class TestRoot : public XRootView {
 class TestWindow {
  public:
   explicit TestWindow(SIZE size = {400, 300});
+  // With a root of the given factory's making instead of a TestRoot; root() is then null.
+  TestWindow(SIZE size, RootViewFactory factory);
   ~TestWindow();
   TestWindow(const TestWindow&) = delete;
   TestWindow& operator=(const TestWindow&) = delete;
 
   HWND get() const { return window; }
   TestRoot* root() const { return testRoot; }
+  XRootView* rootView() const { return anyRoot; }
 
   // Delivers every pending message of this thread (paints included).
   static void Pump();
@@ -46,8 +49,11 @@ class TestWindow {
   LPARAM ScreenPoint(int clientX, int clientY) const;
 
  private:
+  void Create(SIZE size, RootViewFactory factory);
+
   HWND window = nullptr;
   TestRoot* testRoot = nullptr;
+  XRootView* anyRoot = nullptr;
 };
 
 #endif  // TESTS_INSTALLER_TEST_WINDOW_H_

@@ -4,7 +4,8 @@ background, closed by its close button."""
 import subprocess
 
 from conftest import wait_until
-from installer_support import CLOSE, start_installer, probe, gui_env  # noqa: F401
+from installer_support import (CLOSE, gui_env, installer_prefix, probe,  # noqa: F401
+                               start_installer)
 
 
 def test_borderless_window_centred_on_the_work_area(start_installer, probe):
@@ -27,10 +28,14 @@ def test_dragging_the_background_moves_the_window_a_button_does_not(
         start_installer, probe, gui_env):
     start_installer()
     before = probe.find_visible()["rect"]
-    ids = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
-                          "^Orbavintel Browser Installer$"], capture_output=True, text=True,
-                         env={"DISPLAY": gui_env["DISPLAY"]}, timeout=20).stdout.split()
-    xid = ids[0]
+
+    def x_window():
+        return subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
+                               "^Orbavintel Browser Installer$"], capture_output=True,
+                              text=True, env={"DISPLAY": gui_env["DISPLAY"]}).stdout.split()
+
+    assert wait_until(x_window, timeout=10)
+    xid = x_window()[0]
 
     def drag(x, y):
         env = {"DISPLAY": gui_env["DISPLAY"]}

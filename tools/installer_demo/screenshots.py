@@ -7,9 +7,7 @@ once with LC_ALL=C.UTF-8 and once with LC_ALL=zh_CN.UTF-8, which makes Wine repo
 Chinese (PRC) interface language, and writes installer-en.png and installer-zh.png.
 """
 
-import argparse
 import pathlib
-import subprocess
 import sys
 import time
 
@@ -33,24 +31,12 @@ def shoot(build_dir, display, lang, path):
             installer.wait()
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("build_dir", type=pathlib.Path)
-    parser.add_argument("output_dir", type=pathlib.Path, nargs="?")
-    parser.add_argument("--display")
-    options = parser.parse_args()
-    options.build_dir = options.build_dir.resolve()
-    output = options.output_dir or options.build_dir / "screenshots"
-    output.mkdir(parents=True, exist_ok=True)
-    display = xsession.Display(options.display)
-    try:
-        for name, lang in LANGUAGES.items():
-            path = output / f"installer-{name}.png"
-            shoot(options.build_dir, display, lang, path)
-            print(path)
-    finally:
-        display.close()
+def shoot_all(build_dir, output, display):
+    for name, lang in LANGUAGES.items():
+        path = output / f"installer-{name}.png"
+        shoot(build_dir, display, lang, path)
+        print(path)
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(xsession.run_script("screenshots", shoot_all))

@@ -4,10 +4,12 @@ Shared by the screenshot and install-demo scripts. Standard library only; needs 
 xdotool and ImageMagick's import on the PATH.
 """
 
+import argparse
 import os
 import pathlib
 import shutil
 import subprocess
+import sys
 import time
 
 SOURCE_DIR = pathlib.Path(__file__).resolve().parents[2]
@@ -60,7 +62,7 @@ class Display:
                                capture_output=True, text=True, env=self.env())
         return [int(line) for line in found.stdout.split()]
 
-    def wait_window(self, name=WINDOW_TITLE, timeout=20.0):
+    def wait_window(self, name=WINDOW_TITLE, timeout=60.0):
         ids = wait_until(lambda: self.find_windows(name), timeout=timeout)
         if not ids:
             raise RuntimeError(f"no window named {name!r} appeared")
@@ -82,9 +84,24 @@ class Display:
             self.server = None
 
 
+def x11_prefix(build_dir):
+    """The Wine prefix these scripts use: their own, so that its desktop process surely
+    drives X (Wine picks the display driver once per running server, and the tests' shared
+    prefix may run under the null driver)."""
+    return pathlib.Path(build_dir) / "wineprefix-installer"
+
+
+def stop_wine(build_dir):
+    """Ends the wineserver (and every program) of the scripts' prefix."""
+    env = dict(os.environ, WINEPREFIX=str(x11_prefix(build_dir)))
+    subprocess.run(["wineserver", "-k"], env=env, stderr=subprocess.DEVNULL)
+    subprocess.run(["wineserver", "-w"], env=env, stderr=subprocess.DEVNULL)
+
+
 def start_installer(build_dir, display, *args, lang=None, env=None):
     """Starts build_dir/bin/installer.exe under Wine on |display|; returns the Popen."""
-    extra = {"WINE_BUILD_DIR": str(build_dir), "WINEDEBUG": "-all,+debugstr"}
+    extra = {"WINE_BUILD_DIR": str(build_dir), "WINEDEBUG": "-all,+debugstr",
+             "WINEPREFIX_OVERRIDE": str(x11_prefix(build_dir))}
     if lang:
         extra["LC_ALL"] = lang
     if env:
@@ -93,3 +110,27 @@ def start_installer(build_dir, display, *args, lang=None, env=None):
     return subprocess.Popen([str(WINE_RUN), str(program), *args], env=display.env(extra),
                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                             stderr=subprocess.PIPE, text=True, errors="replace")
+
+
+def run_script(default_output, body):
+    """Command-line frame of the scripts: BUILD_DIR [OUTPUT_DIR] [--display :N]. Calls
+    body(build_dir, output_dir, display) and always ends the display and the prefix's Wine.
+    Returns the exit code: 0, or 1 when body raised RuntimeError or a time-out."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build_dir", type=pathlib.Path)
+    parser.add_argument("output_dir", type=pathlib.Path, nargs="?")
+    parser.add_argument("--display")
+    options = parser.parse_args()
+    build_dir = options.build_dir.resolve()
+    output = (options.output_dir or build_dir / default_output).resolve()
+    output.mkdir(parents=True, exist_ok=True)
+    display = Display(options.display)
+    try:
+        body(build_dir, output, display)
+    except (RuntimeError, subprocess.TimeoutExpired) as error:
+        print(f"failed: {error}", file=sys.stderr)
+        return 1
+    finally:
+        stop_wine(build_dir)
+        display.close()
+    return 0

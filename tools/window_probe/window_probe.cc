@@ -10,7 +10,9 @@
 //   window_probe edit CLASS TEXT                sets the text of the window's Edit child
 //   window_probe dialog [TIMEOUT_MS]            waits for a message box: caption, text, icon
 //   window_probe dismiss [TIMEOUT_MS]           presses the message box's OK button
+//   window_probe cancel [TIMEOUT_MS]            presses the dialog's Cancel button
 //   window_probe tempdir                        the temporary folder this prefix uses
+//   window_probe lock PATH MS                   holds PATH open without sharing for MS ms
 
 #include <windows.h>
 
@@ -62,9 +64,13 @@ HWND FindMessageBox(DWORD timeoutMs) {
       timeoutMs);
 }
 
+// WM_GETTEXT, not GetWindowText: for another process's window that only reads the title
+// the window manager keeps, which an edit control does not use for its text.
 std::wstring WindowText(HWND window) {
   wchar_t buffer[1024] = {};
-  ::GetWindowTextW(window, buffer, 1024);
+  DWORD_PTR copied = 0;
+  ::SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer),
+                        SMTO_ABORTIFHUNG, 5000, &copied);
   return buffer;
 }
 
@@ -95,6 +101,12 @@ int Find(const wchar_t* className, DWORD timeoutMs) {
   if (edit) {
     PrintUtf8(L"edit", WindowText(edit));
     PrintUtf8(L"edit_visible", ::IsWindowVisible(edit) ? L"1" : L"0");
+    RECT placed = {};
+    ::GetWindowRect(edit, &placed);
+    ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&placed), 2);
+    std::swprintf(line, 256, L"%ld,%ld,%ld,%ld", placed.left, placed.top, placed.right,
+                  placed.bottom);
+    PrintUtf8(L"edit_rect", line);
   }
   return 0;
 }
@@ -121,17 +133,17 @@ int Dialog(DWORD timeoutMs) {
   return 0;
 }
 
-int Dismiss(DWORD timeoutMs) {
+int Dismiss(DWORD timeoutMs, int buttonId) {
   HWND box = FindMessageBox(timeoutMs);
   if (!box)
     return 1;
-  HWND ok = ::GetDlgItem(box, IDOK);
+  HWND ok = ::GetDlgItem(box, buttonId);
   if (!ok)
     ok = ::GetDlgItem(box, IDCANCEL);
   if (ok)
     ::PostMessageW(ok, BM_CLICK, 0, 0);
   else
-    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ::PostMessageW(box, WM_COMMAND, buttonId, 0);
   // Wait for the box to go so that the next command sees the program's next state.
   const ULONGLONG deadline = ::GetTickCount64() + 5000;
   while (::IsWindow(box) && ::GetTickCount64() < deadline)
@@ -191,7 +203,20 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"dialog")
     return Dialog(timeoutAt(2));
   if (command == L"dismiss")
-    return Dismiss(timeoutAt(2));
+    return Dismiss(timeoutAt(2), IDOK);
+  if (command == L"cancel")
+    return Dismiss(timeoutAt(2), IDCANCEL);
+  if (command == L"lock" && argc >= 4) {
+    HANDLE file = ::CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+      return 1;
+    PrintUtf8(L"locked", argv[2]);
+    std::fflush(stdout);
+    ::Sleep(static_cast<DWORD>(_wtoi(argv[3])));
+    ::CloseHandle(file);
+    return 0;
+  }
   if (command == L"tempdir") {
     wchar_t path[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, path);
