@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "installer/ui/gdi_handles.h"
 #include "tests/installer/test_window.h"
 
 namespace {
@@ -70,6 +71,27 @@ TEST_F(InstallerViewTest, AgreementIsFixedOnceInstalling) {
   Click(kAgreeText);
   view->SetAgreed(false);
   EXPECT_TRUE(view->IsAgreed());
+}
+
+TEST_F(InstallerViewTest, RepaintingTheWholeWizardAllocatesNothingOnceWarm) {
+  // Every widget of page 0 under the pointer and away from it, each followed by a paint.
+  const LPARAM stops[] = {MAKELPARAM(964, 36), MAKELPARAM(860, 36), kInstall, kCheckBox,
+                          kAgreeText, MAKELPARAM(252, 564), MAKELPARAM(844, 564), kToggle,
+                          MAKELPARAM(500, 200)};
+  auto sweep = [&] {
+    for (LPARAM point : stops) {
+      ::SendMessageW(window.get(), WM_MOUSEMOVE, 0, point);
+      ::InvalidateRect(window.get(), nullptr, TRUE);
+      ::UpdateWindow(window.get());
+    }
+  };
+  sweep();
+  const long created = GdiObjectsCreated();
+  const long dcs = MemoryDcsAlive();
+  for (int i = 0; i < 20; ++i)
+    sweep();
+  EXPECT_EQ(GdiObjectsCreated(), created);
+  EXPECT_EQ(MemoryDcsAlive(), dcs);
 }
 
 }  // namespace
