@@ -36,11 +36,11 @@ def record_values(record, key):
 
 
 def window_height(display, window_id):
-    info = subprocess.run(["xwininfo", "-id", str(window_id)], capture_output=True,
-                          text=True, env=display.env()).stdout
+    info = subprocess.run(["xdotool", "getwindowgeometry", str(window_id)],
+                          capture_output=True, text=True, env=display.env()).stdout
     for line in info.splitlines():
-        if line.strip().startswith("Height:"):
-            return int(line.split(":")[1])
+        if line.strip().startswith("Geometry:"):
+            return int(line.split("x")[-1])
     return None
 
 
