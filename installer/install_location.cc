@@ -1,0 +1,91 @@
+#include "installer/install_location.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include "base/win/debug_output.h"
+#include "base/win/scoped_handle.h"
+
+namespace {
+
+constexpr UINT kPickerFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
+
+int CALLBACK PreselectFolder(HWND dialog, UINT event, LPARAM, LPARAM data) {
+  if (event == BFFM_INITIALIZED && data)
+    ::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, data);
+  return 0;
+}
+
+// Releases a shell item list with CoTaskMemFree.
+struct ItemIdListTraits {
+  using Type = PIDLIST_ABSOLUTE;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type p) { return p != nullptr; }
+  static void Close(Type p) { ::CoTaskMemFree(p); }
+};
+
+// The parsing name of |item| under the desktop, or the file-system path as a fallback.
+bool ItemPath(PIDLIST_ABSOLUTE item, std::wstring& path) {
+  IShellFolder* desktop = nullptr;
+  if (FAILED(::SHGetDesktopFolder(&desktop)) || !desktop)
+    return false;
+  bool found = false;
+  STRRET name = {};
+  if (SUCCEEDED(desktop->GetDisplayNameOf(item, SHGDN_FORPARSING, &name)) &&
+      name.uType == STRRET_WSTR && name.pOleStr) {
+    path = name.pOleStr;
+    ::CoTaskMemFree(name.pOleStr);
+    found = true;
+  } else {
+    wchar_t buffer[MAX_PATH] = {};
+    if (::SHGetPathFromIDListW(item, buffer)) {
+      path = buffer;
+      found = true;
+    }
+  }
+  desktop->Release();
+  return found;
+}
+
+}  // namespace
+
+bool GetLocalAppDataPath(const std::wstring& relative, std::wstring& path) {
+  wchar_t buffer[MAX_PATH] = {};
+  if (FAILED(
+          ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer))) {
+    return false;
+  }
+  if (!relative.empty() && !::PathAppendW(buffer, relative.c_str()))
+    return false;
+  path = buffer;
+  return true;
+}
+
+std::wstring GetDefaultInstallDir() {
+  std::wstring path;
+  GetLocalAppDataPath(L"Orbavintel\\Orbavintel", path);
+  return path;
+}
+
+bool CheckInstallVolume(const std::wstring& path) {
+  wchar_t mountPoint[MAX_PATH] = {};
+  if (!::GetVolumePathNameW(path.c_str(), mountPoint, MAX_PATH))
+    return false;
+  WriteDebugLine(std::wstring(mountPoint) + L"\n");
+  return true;
+}
+
+bool PickInstallFolder(const std::wstring& title, HWND owner, std::wstring& path) {
+  wchar_t displayName[MAX_PATH] = {};
+  BROWSEINFOW request = {};
+  request.hwndOwner = owner;
+  request.pszDisplayName = displayName;
+  request.lpszTitle = title.c_str();
+  request.ulFlags = kPickerFlags;
+  request.lpfn = PreselectFolder;
+  request.lParam = path.empty() ? 0 : reinterpret_cast<LPARAM>(path.c_str());
+  ScopedResource<ItemIdListTraits> item(::SHBrowseForFolderW(&request));
+  if (!item)
+    return false;
+  return ItemPath(item.get(), path);
+}

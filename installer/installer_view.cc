@@ -1,0 +1,209 @@
+#include "installer/installer_view.h"
+
+#include <memory>
+
+#include "installer/install_location.h"
+#include "installer/ui/resources/resource_ids.h"
+#include "installer/ui/x_button.h"
+#include "installer/ui/x_edit_box.h"
+#include "installer/ui/x_label.h"
+#include "installer/ui/x_progress_bar.h"
+
+namespace {
+
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kGreyText = RGB(102, 102, 102);
+const COLORREF kBorderGrey = RGB(180, 180, 180);
+
+// Image ids for Normal, Hover, Pressed and Disabled; 0 for none.
+using StateImages = std::array<UINT, XButton::kStates>;
+
+void SetImages(XButton* button, const StateImages& ids) {
+  for (int s = 0; s < XButton::kStates; ++s)
+    button->SetStateImage(static_cast<ButtonState>(s), ids[s]);
+}
+
+}  // namespace
+
+InstallerView::InstallerView(bool silent, bool autoLaunch, bool makeDefault)
+    : silent(silent), autoLaunch(autoLaunch), makeDefault(makeDefault) {}
+
+InstallerView::~InstallerView() = default;
+
+const PageSpec& InstallerView::CurrentPage() const {
+  return kPages[page.load()];
+}
+
+void InstallerView::OnCreate(HINSTANCE, HWND) {
+  for (int i = 0; i < kPageCount; ++i)
+    backgrounds[i] = LoadBitmapResource(static_cast<WORD>(kPages[i].backgroundId));
+  borderPen = CreateSolidPenObject(kBorderGrey);
+  CreateWidgets();
+  installPath = GetDefaultInstallDir();
+  if (silent)
+    StartInstall();
+}
+
+void InstallerView::CreateWidgets() {
+  auto makeButton = [this](const StateImages& images) {
+    auto button = std::make_unique<XButton>(this);
+    SetImages(button.get(), images);
+    return AddChild(std::move(button));
+  };
+  auto makeTextButton = [this](UINT textId, COLORREF color, int height, bool underlined) {
+    auto button = std::make_unique<XButton>(this);
+    button->SetText(LoadStringResource(textId));
+    button->SetTextColor(color);
+    button->SetFont(height, underlined);
+    return AddChild(std::move(button));
+  };
+  auto makeLabel = [this](UINT textId, int height, COLORREF color, bool right) {
+    auto label = std::make_unique<XLabel>(LoadStringResource(textId), height, color);
+    label->rightAligned = right;
+    return AddChild(std::move(label));
+  };
+
+  closeButton = makeButton({IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, IDB_CLOSE_PRESSED, 0});
+  minimizeButton = makeButton({IDB_MINIMIZE_NORMAL, IDB_MINIMIZE_HOVER, IDB_MINIMIZE_PRESSED, 0});
+  progressBar = AddChild(std::make_unique<XProgressBar>());
+
+  installButton = makeTextButton(IDS_INSTALL, kWhite, 32, false);
+  installButton->SetFillColor(ButtonState::kHover, RGB(117, 160, 227));
+  installButton->SetFillColor(ButtonState::kPressed, RGB(117, 160, 227));
+  installButton->SetBorderColor(ButtonState::kNormal, kWhite);
+  installButton->SetBorderColor(ButtonState::kHover, kWhite);
+  installButton->SetBorderColor(ButtonState::kPressed, kWhite);
+  installButton->SetBorderColor(ButtonState::kDisabled, RGB(200, 200, 200));
+
+  actionButton = makeTextButton(IDS_DONE, kWhite, 32, false);
+  actionButton->SetFillColor(ButtonState::kNormal, RGB(74, 144, 226));
+  actionButton->SetFillColor(ButtonState::kHover, RGB(96, 166, 246));
+  actionButton->SetFillColor(ButtonState::kPressed, RGB(96, 166, 246));
+  actionButton->SetFillColor(ButtonState::kDisabled, RGB(200, 200, 200));
+  actionButton->SetVisible(false);
+
+  uncheckedBox = makeButton({IDB_UNCHECKED, IDB_UNCHECKED_HOVER, IDB_CHECKED, IDB_UNCHECKED});
+  uncheckedBox->SetVisible(!agreed);
+  checkedBox = makeButton({IDB_CHECKED, IDB_CHECKED_HOVER, IDB_UNCHECKED_HOVER, IDB_CHECKED});
+  checkedBox->SetVisible(agreed);
+
+  titleLabel = makeLabel(IDS_TITLE, 26, kWhite, false);
+  finishedLabel = makeLabel(IDS_FINISHED, 48, kWhite, false);
+  finishedLabel->SetVisible(false);
+  featureLeftLabel = makeLabel(IDS_FEATURE_LEFT, 30, kWhite, true);
+  featureLeftLabel->SetVisible(false);
+  featureRightLabel = makeLabel(IDS_FEATURE_RIGHT, 30, kWhite, false);
+  featureRightLabel->SetVisible(false);
+
+  agreeButton = makeTextButton(IDS_AGREE, kWhite, 26, false);
+  licenseLink = makeTextButton(IDS_LICENSE, kWhite, 26, true);
+  expandArrow = makeButton({IDB_EXPAND, IDB_EXPAND_HOVER, IDB_EXPAND, IDB_EXPAND});
+  collapseArrow = makeButton({IDB_COLLAPSE, IDB_COLLAPSE_HOVER, IDB_COLLAPSE, IDB_COLLAPSE});
+  collapseArrow->SetVisible(false);
+  modeToggle = makeTextButton(IDS_CUSTOMIZE, kWhite, 26, false);
+
+  pathLabel = makeLabel(IDS_INSTALL_PATH, 26, kGreyText, true);
+  pathEdit = AddChild(std::make_unique<XEditBox>(window));
+
+  browseButton = makeTextButton(IDS_SELECT, kGreyText, 24, false);
+  browseButton->SetFillColor(ButtonState::kNormal, RGB(238, 238, 238));
+  browseButton->SetFillColor(ButtonState::kHover, RGB(221, 221, 221));
+  browseButton->SetFillColor(ButtonState::kPressed, RGB(221, 221, 221));
+  for (int s = 0; s < XButton::kStates; ++s)
+    browseButton->SetBorderColor(static_cast<ButtonState>(s), RGB(204, 204, 204));
+  browseButton->SetCornerRadius(0);
+}
+
+void InstallerView::OnLayout() {
+  const PageSpec& spec = CurrentPage();
+  const int currentPage = page.load();
+  const int right = rect.right;
+  const int bottom = rect.bottom;
+  const int band = spec.band;
+
+  closeButton->SetRect(RECT{right - 52, 20, right - 20, 52});
+  minimizeButton->SetRect(RECT{right - 104, 20, right - 72, 52});
+  progressBar->SetRect(RECT{0, bottom - band, right, bottom - band + 6});
+
+  const int x = (right - 300) / 2;
+  installButton->SetRect(RECT{x, 400, x + 300, 472});
+  installButton->SetVisible(currentPage < kInstallingPage);
+  const int y = bottom - (band + 72) / 2;
+  actionButton->SetRect(RECT{x, y, x + 300, y + 72});
+  actionButton->SetVisible(currentPage > kCustomPage);
+
+  titleLabel->SetRect(RECT{20, 20, right, 50});
+  finishedLabel->SetVisible(spec.showFinished);
+  if (spec.showFinished) {
+    const int fx = (right - 200) / 2;
+    const int fy = (bottom - band - 70) / 2;
+    finishedLabel->SetRect(RECT{fx, fy, fx + 200, fy + 70});
+  }
+  featureLeftLabel->SetRect(RECT{0, 236, 250, 270});
+  featureRightLabel->SetRect(RECT{729, 236, right, 270});
+
+  LayoutAgreementRow(spec, right, bottom);
+  LayoutPathRow(spec, right);
+}
+
+void InstallerView::LayoutAgreementRow(const PageSpec& spec, int right, int bottom) {
+  checkedBox->SetVisible(spec.showAgreement && agreed);
+  uncheckedBox->SetVisible(spec.showAgreement && !agreed);
+  agreeButton->SetVisible(spec.showAgreement);
+  licenseLink->SetVisible(spec.showAgreement);
+  featureLeftLabel->SetVisible(spec.showFeatures);
+  featureRightLabel->SetVisible(spec.showFeatures);
+  // The row hangs from the top of the band, so it stays put when page 1 grows the window.
+  const int y0 = bottom - spec.band - 52;
+  const int y1 = bottom - spec.band - 20;
+  if (spec.showAgreement) {
+    checkedBox->SetRect(RECT{20, y0, 52, y1});
+    uncheckedBox->SetRect(RECT{20, y0, 52, y1});
+    agreeButton->SetRect(RECT{52, y0, 212, y1});
+    licenseLink->SetRect(RECT{212, y0, 292, y1});
+  }
+  expandArrow->SetVisible(spec.showExpand);
+  collapseArrow->SetVisible(spec.showCollapse);
+  modeToggle->SetVisible(spec.showToggle);
+  modeToggle->SetRect(RECT{right - 140, y0, right - 20, y1});
+  expandArrow->SetRect(RECT{right - 172, y0, right - 140, y1});
+  collapseArrow->SetRect(RECT{right - 172, y0, right - 140, y1});
+}
+
+void InstallerView::LayoutPathRow(const PageSpec& spec, int right) {
+  pathLabel->SetVisible(spec.showPathRow);
+  pathEdit->SetVisible(spec.showPathRow);
+  // Hidden with its row: before page 1 was first shown its rectangle is empty at the
+  // top-left corner, where its unclipped text would spill over the title.
+  browseButton->SetVisible(spec.showPathRow);
+  if (!pathEdit->IsVisible())
+    return;
+  const int px = (right - 600) / 2;
+  const int py = spec.height - (spec.band + 40) / 2;
+  pathEdit->SetRect(RECT{px, py, px + 600, py + 40});
+  // Children were laid out before this view; the native control follows the new rectangle
+  // only through another pass.
+  pathEdit->Layout();
+  pathLabel->SetRect(RECT{0, py, px - 20, py + 40});
+  browseButton->SetRect(RECT{px + 600, py, (right + px + 600) / 2, py + 40});
+}
+
+void InstallerView::OnPaint(HDC dc) {
+  const PageSpec& spec = CurrentPage();
+  {
+    ScopedSelectObject selectPen(dc, borderPen.get());
+    ::Rectangle(dc, 0, 0, rect.right, rect.bottom);
+  }
+  HBITMAP background = backgrounds[page.load()].get();
+  if (!background)
+    return;
+  UniqueMemoryDc pictureDc = CreateMemoryDc(dc);
+  if (!pictureDc)
+    return;
+  ScopedSelectObject selectPicture(pictureDc.get(), background);
+  BITMAP info = {};
+  ::GetObjectW(background, sizeof(info), &info);
+  ::SetStretchBltMode(dc, HALFTONE);
+  ::StretchBlt(dc, 0, 0, rect.right, spec.height - spec.band, pictureDc.get(), 0, 0, info.bmWidth,
+               info.bmHeight, SRCCOPY);
+}

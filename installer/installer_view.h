@@ -1,0 +1,121 @@
+#ifndef INSTALLER_INSTALLER_VIEW_H_
+#define INSTALLER_INSTALLER_VIEW_H_
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "installer/ui/gdi_handles.h"
+#include "installer/ui/installer_wnd_proc.h"
+#include "installer/ui/x_view_listener.h"
+#include "installer/wizard_pages.h"
+#include "installer/worker_thread.h"
+
+class XButton;
+class XEditBox;
+class XLabel;
+class XProgressBar;
+
+// The root view of the installer window and the install wizard behind it: builds the
+// nineteen widgets, lays them out per page, paints the frame and page picture, reacts to
+// every click and runs the install. Every operation runs on the window thread, except Run
+// and PerformOfflineInstall, which run on the install worker.
+class InstallerView : public XRootView, public XViewListener, public ThreadDelegate {
+ public:
+  InstallerView(bool silent, bool autoLaunch, bool makeDefault);
+  ~InstallerView() override;
+
+  // Builds the pictures and widgets, sets the default install folder and, when silent,
+  // starts the install.
+  void OnCreate(HINSTANCE instance, HWND window) override;
+  // Positions and shows the widgets for the current page.
+  void OnLayout() override;
+  // The grey frame and the page picture above the band.
+  void OnPaint(HDC dc) override;
+
+  // Copies the path box into installPath after the user edited it.
+  void OnCommand(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  // Every wizard button reports here.
+  void OnViewClicked(XView* sender) override;
+  // The done step: texts the action button by |result| (0, 1 and 2 are success), records
+  // the partner data and shows the finished page; closes when silent or auto-launching.
+  void DoneSetup(uint32_t result) override;
+
+  // Checks the agreement and the folder, records the folder and starts the install worker.
+  // False, after a message box and with nothing changed, when a check fails; a silent run
+  // then ends with a non-zero exit code.
+  bool StartInstall();
+  // Switches to |newPage|: window size, toggle text, path reset on page 0, layout.
+  void SetPage(int newPage);
+  // Sets the agreement and the check box; ignored on the installing and finished pages.
+  void SetAgreed(bool isAgreed);
+
+  // Starts the browser from the launch command the mini installer recorded; at most once
+  // per run, whatever the outcome of the first call.
+  void LaunchInstalledBrowser();
+  // Opens the licence terms in the user's default browser, in the user's language.
+  void OpenTermsPage();
+
+  // Worker thread: runs PerformOfflineInstall when |thread| is this view's worker.
+  void Run(WorkerThread* thread) override;
+
+  int GetPage() const { return page.load(); }
+  bool IsAgreed() const { return agreed; }
+  const std::wstring& GetInstallPath() const { return installPath; }
+
+ private:
+  // Shows a message box without owner, captioned with string 203.
+  void ShowMessage(UINT textId, UINT icon);
+  // A silent run cannot ask anyone: it ends with |exitCode| instead of waiting.
+  void EndSilentRun(int exitCode);
+  void ChooseInstallFolder();
+  void RecordPartnerData();
+  // Worker thread: writes and runs the mini installer, advancing the progress strip, and
+  // posts the result to the window. Touches nothing else of the view but `page`.
+  void PerformOfflineInstall();
+  // Worker thread: posts XWM_SETUP_DONE with |result| unless the finished page is shown.
+  void PostSetupResult(uint32_t result);
+  void CreateWidgets();
+  void LayoutAgreementRow(const PageSpec& spec, int right, int bottom);
+  void LayoutPathRow(const PageSpec& spec, int right);
+  const PageSpec& CurrentPage() const;
+
+  const bool silent;
+  const bool autoLaunch;
+  const bool makeDefault;
+  bool browserLaunched = false;
+  // Also read by the install worker.
+  std::atomic<int> page{kDefaultPage};
+  std::wstring installPath;
+  UniquePen borderPen;
+  std::array<UniqueBitmap, kPageCount> backgrounds;
+
+  // Widgets: owned by the XView base as children.
+  XLabel* titleLabel = nullptr;
+  XLabel* finishedLabel = nullptr;
+  XLabel* featureLeftLabel = nullptr;
+  XLabel* featureRightLabel = nullptr;
+  XButton* closeButton = nullptr;
+  XButton* minimizeButton = nullptr;
+  XButton* installButton = nullptr;
+  XButton* actionButton = nullptr;
+  XProgressBar* progressBar = nullptr;
+  XButton* checkedBox = nullptr;
+  XButton* uncheckedBox = nullptr;
+  XButton* agreeButton = nullptr;
+  XButton* licenseLink = nullptr;
+  XButton* expandArrow = nullptr;
+  XButton* collapseArrow = nullptr;
+  XButton* modeToggle = nullptr;
+  XLabel* pathLabel = nullptr;
+  XEditBox* pathEdit = nullptr;
+  XButton* browseButton = nullptr;
+  WorkerThread worker;
+
+  bool launchOnDone = false;
+  bool agreed = true;
+};
+
+#endif  // INSTALLER_INSTALLER_VIEW_H_

@@ -1,0 +1,191 @@
+// The wizard's flow: clicks, page changes, the checks before installing and the done step.
+
+#include <string>
+
+#include "base/win/debug_output.h"
+#include "installer/install_location.h"
+#include "installer/installer_view.h"
+#include "installer/installer_window.h"
+#include "installer/setup_result.h"
+#include "installer/ui/resources/resource_ids.h"
+#include "installer/ui/x_button.h"
+#include "installer/ui/x_edit_box.h"
+#include "installer/ui/x_progress_bar.h"
+#include "updater/client_state_registry.h"
+
+namespace {
+
+// The fixed partner identifier of this installer, reported by the updater.
+constexpr char kPartnerId[] = "major";
+
+bool IsSuccessfulSetup(uint32_t result) {
+  return result <= 2;
+}
+
+// The file name of the running program in the narrow code page: what follows the last
+// '/' or '\' of its path.
+std::string OwnFileName() {
+  char path[MAX_PATH] = {};
+  const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  const std::string full(path, length < MAX_PATH ? length : MAX_PATH - 1);
+  const size_t slash = full.find_last_of("/\\");
+  return slash == std::string::npos ? full : full.substr(slash + 1);
+}
+
+}  // namespace
+
+void InstallerView::OnViewClicked(XView* sender) {
+  if (sender == closeButton) {
+    if (page.load() == kInstallingPage)
+      ShowMessage(IDS_WAIT_FOR_INSTALL, MB_ICONINFORMATION);
+    else
+      Close();
+  } else if (sender == minimizeButton) {
+    Minimize();
+  } else if (sender == installButton) {
+    WriteDebugLine("on start button pressed.\n");
+    StartInstall();
+  } else if (sender == actionButton) {
+    WriteDebugLine("on done button pressed.\n");
+    if (launchOnDone)
+      LaunchInstalledBrowser();
+    Close();
+  } else if (sender == checkedBox) {
+    SetAgreed(false);
+  } else if (sender == uncheckedBox) {
+    SetAgreed(true);
+  } else if (sender == agreeButton) {
+    SetAgreed(!agreed);
+  } else if (sender == licenseLink) {
+    OpenTermsPage();
+  } else if (sender == expandArrow) {
+    SetPage(kCustomPage);
+  } else if (sender == collapseArrow) {
+    SetPage(kDefaultPage);
+  } else if (sender == modeToggle) {
+    SetPage(page.load() == kDefaultPage ? kCustomPage : kDefaultPage);
+  } else if (sender == browseButton) {
+    ChooseInstallFolder();
+  }
+}
+
+void InstallerView::SetAgreed(bool isAgreed) {
+  if (page.load() > kCustomPage)
+    return;
+  agreed = isAgreed;
+  checkedBox->SetVisible(isAgreed);
+  uncheckedBox->SetVisible(!isAgreed);
+}
+
+void InstallerView::SetPage(int newPage) {
+  page.store(newPage);
+  const PageSpec& spec = kPages[newPage];
+  if (SetWindowSize(SIZE{spec.width, spec.height}))
+    SetRect(RECT{0, 0, spec.width, spec.height});
+  if (newPage == kCustomPage) {
+    pathEdit->SetText(installPath);
+    modeToggle->SetText(LoadStringResource(IDS_DEFAULT));
+  } else if (newPage == kDefaultPage) {
+    modeToggle->SetText(LoadStringResource(IDS_CUSTOMIZE));
+    // A folder typed or picked on the custom page is dropped on the way back.
+    installPath = GetDefaultInstallDir();
+    pathEdit->SetText(installPath);
+  }
+  Layout();
+  Invalidate();
+}
+
+bool InstallerView::StartInstall() {
+  if (!agreed) {
+    ShowMessage(IDS_CHECK_AGREEMENT, MB_ICONINFORMATION);
+    return false;
+  }
+  if (!CheckInstallVolume(installPath)) {
+    ShowMessage(IDS_FOLDER_REFUSED, MB_ICONWARNING);
+    EndSilentRun(kExitFolderRefused);
+    return false;
+  }
+  if (installPath == GetDefaultInstallDir())
+    WriteDebugLine("Will install to the default location.\n");
+  if (!WriteCustomInstallPath(installPath)) {
+    WriteDebugLine("Fail write install path.\n");
+    ShowMessage(IDS_REGISTRY_FAILED, MB_ICONERROR);
+    EndSilentRun(kExitInstallPathNotRecorded);
+    return false;
+  }
+  actionButton->SetText(LoadStringResource(IDS_INSTALLING));
+  actionButton->SetEnabled(false);
+  checkedBox->SetEnabled(false);
+  uncheckedBox->SetEnabled(false);
+  launchOnDone = false;
+  SetPage(kInstallingPage);
+  worker.SetDelegate(this);
+  if (!worker.Start()) {
+    // Without a worker no result would ever come: report the failure instead of waiting.
+    WriteDebugLine("fail start install worker.\n");
+    ::PostMessageW(window, XWM_SETUP_DONE, kSetupNotStarted, 0);
+    return false;
+  }
+  return true;
+}
+
+void InstallerView::DoneSetup(uint32_t result) {
+  WriteDebugLineF("\nInstallerView::DoneSetup: %d\n", static_cast<int>(result));
+  const bool succeeded = IsSuccessfulSetup(result);
+  actionButton->SetText(LoadStringResource(succeeded ? IDS_LAUNCH : IDS_DONE));
+  launchOnDone = succeeded;
+  RecordPartnerData();
+  progressBar->SetProgress(0);
+  progressBar->SetVisible(false);
+  if (autoLaunch) {
+    WriteDebugLine("auto launch when installed.\n");
+    LaunchInstalledBrowser();
+  } else {
+    WriteDebugLine("manual launch when installed.\n");
+    actionButton->SetEnabled(true);
+  }
+  SetPage(kFinishedPage);
+  if (autoLaunch || silent) {
+    if (silent && !succeeded)
+      SetQuitCode(kExitSetupFailed);
+    Close();
+  }
+}
+
+void InstallerView::RecordPartnerData() {
+  WriteDebugLine("Partner id: ");
+  WriteDebugLine(kPartnerId);
+  WriteDebugLine("\n");
+  WritePartnerId(kPartnerId);
+  WriteInstallerName(OwnFileName());
+}
+
+void InstallerView::ShowMessage(UINT textId, UINT icon) {
+  const std::wstring text = LoadStringResource(textId);
+  const std::wstring caption = LoadStringResource(IDS_MESSAGE_CAPTION);
+  ::MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | icon);
+}
+
+void InstallerView::EndSilentRun(int exitCode) {
+  if (!silent)
+    return;
+  SetQuitCode(exitCode);
+  Close();
+}
+
+void InstallerView::OnCommand(UINT, WPARAM, LPARAM) {
+  std::wstring typed = pathEdit->GetText();
+  if (typed != installPath)
+    installPath = std::move(typed);
+}
+
+void InstallerView::ChooseInstallFolder() {
+  std::wstring chosen = installPath;
+  if (PickInstallFolder(LoadStringResource(IDS_PICK_FOLDER_TITLE), window, chosen)) {
+    WriteDebugLine(chosen + L"\n");
+    installPath = chosen;
+    pathEdit->SetText(chosen);
+  } else {
+    WriteDebugLine("User canceled path selecting.\n");
+  }
+}

@@ -1,0 +1,18 @@
+#ifndef INSTALLER_INSTALLER_WINDOW_H_
+#define INSTALLER_INSTALLER_WINDOW_H_
+
+// The installer window's names, which other programs use to find it, and the program's exit
+// codes.
+inline constexpr wchar_t kInstallerWindowClass[] = L"OrbavintelInstallerWndClass";
+inline constexpr wchar_t kInstallerWindowTitle[] = L"Orbavintel Browser Installer";
+
+// 0 also when another instance is running.
+inline constexpr int kExitNormal = 0;
+inline constexpr int kExitClassNotRegistered = 1;
+inline constexpr int kExitWindowNotCreated = 2;
+// Silent runs only: the install could not start or did not succeed.
+inline constexpr int kExitFolderRefused = 3;
+inline constexpr int kExitInstallPathNotRecorded = 4;
+inline constexpr int kExitSetupFailed = 5;
+
+#endif  // INSTALLER_INSTALLER_WINDOW_H_

@@ -1,0 +1,91 @@
+// installer: the offline install wizard. Shows one borderless window, installs the embedded
+// mini installer into the chosen folder and offers to launch the browser.
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <memory>
+
+#include "base/win/debug_output.h"
+#include "installer/installer_switches.h"
+#include "installer/installer_view.h"
+#include "installer/installer_window.h"
+#include "installer/ui/back_buffer.h"
+#include "installer/ui/installer_wnd_proc.h"
+#include "installer/ui/window_position.h"
+
+namespace {
+
+constexpr SIZE kWindowSize = {1000, 600};
+
+// Users start the installer from their downloads folder, where anyone may have left a DLL
+// named like a system one: libraries load from the system folder only.
+void LoadLibrariesFromSystemFolderOnly() {
+  ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  ::SetDllDirectoryW(L"");
+}
+
+int RunMessageLoop() {
+  MSG message = {};
+  BOOL result;
+  while ((result = ::GetMessageW(&message, nullptr, 0, 0)) != 0) {
+    if (result == -1)
+      break;
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  LoadLibrariesFromSystemFolderOnly();
+  ::SetProcessDPIAware();
+  const InstallerSwitches switches = ParseInstallerSwitches(commandLine ? commandLine : "");
+  WriteDebugLineF("Installer switches: /s %d, /r %d, /d %d.\n", switches.silent,
+                  switches.autoLaunch, switches.makeDefault);
+
+  if (::FindWindowW(kInstallerWindowClass, nullptr)) {
+    WriteDebugLine("Installer already running.\n");
+    return kExitNormal;
+  }
+
+  // The folder picker needs a single-threaded apartment.
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+  SetInstallerInstance(instance);
+  SetRootViewFactory([switches] {
+    return std::make_unique<InstallerView>(switches.silent, switches.autoLaunch,
+                                           switches.makeDefault);
+  });
+
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = InstallerWndProc;
+  windowClass.hInstance = instance;
+  windowClass.lpszClassName = kInstallerWindowClass;
+  if (!::RegisterClassExW(&windowClass))
+    return kExitClassNotRegistered;
+
+  const WindowPlacement place = CenterOnPrimaryWorkArea(kWindowSize);
+  const DWORD style = WS_OVERLAPPEDWINDOW | (switches.silent ? 0 : WS_VISIBLE);
+  const HWND window =
+      ::CreateWindowExW(0, kInstallerWindowClass, kInstallerWindowTitle, style, place.x, place.y,
+                        place.width, place.height, nullptr, nullptr, instance, nullptr);
+  if (!window)
+    return kExitWindowNotCreated;
+
+  // No caption, frame or system menu: the bare background drags the window. The frame
+  // change only takes effect once the platform recomputes the non-client area.
+  ::SetWindowLongW(window, GWL_STYLE, 0);
+  ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::ShowWindow(window, switches.silent ? SW_HIDE : SW_SHOW);
+
+  const int exitCode = RunMessageLoop();
+  ReleaseBackBuffer();
+  if (SUCCEEDED(com))
+    ::CoUninitialize();
+  return exitCode;
+}

@@ -1,0 +1,72 @@
+#include "installer/ui/gdi_handles.h"
+
+#include <atomic>
+
+namespace {
+
+std::atomic<long> objectsCreated{0};
+std::atomic<long> memoryDcsAlive{0};
+
+}  // namespace
+
+void MemoryDcTraits::Close(HDC h) {
+  if (::DeleteDC(h))
+    --memoryDcsAlive;
+}
+
+ScopedSelectObject::ScopedSelectObject(HDC dc, HGDIOBJ object)
+    : dc(dc && object ? dc : nullptr), previous(nullptr) {
+  if (this->dc)
+    previous = ::SelectObject(this->dc, object);
+}
+
+ScopedSelectObject::~ScopedSelectObject() {
+  if (dc && previous && previous != HGDI_ERROR)
+    ::SelectObject(dc, previous);
+}
+
+PaintDc::PaintDc(HWND window) : window(window), dc(::BeginPaint(window, &paint)) {}
+
+PaintDc::~PaintDc() {
+  ::EndPaint(window, &paint);
+}
+
+void CountGdiObjectCreated() {
+  ++objectsCreated;
+}
+
+long GdiObjectsCreated() {
+  return objectsCreated.load();
+}
+
+long MemoryDcsAlive() {
+  return memoryDcsAlive.load();
+}
+
+UniqueBrush CreateSolidBrushObject(COLORREF color) {
+  UniqueBrush brush(::CreateSolidBrush(color));
+  if (brush)
+    CountGdiObjectCreated();
+  return brush;
+}
+
+UniquePen CreateSolidPenObject(COLORREF color) {
+  UniquePen pen(::CreatePen(PS_SOLID, 1, color));
+  if (pen)
+    CountGdiObjectCreated();
+  return pen;
+}
+
+UniqueBitmap CreateCompatibleBitmapObject(HDC dc, int width, int height) {
+  UniqueBitmap bitmap(::CreateCompatibleBitmap(dc, width, height));
+  if (bitmap)
+    CountGdiObjectCreated();
+  return bitmap;
+}
+
+UniqueMemoryDc CreateMemoryDc(HDC compatibleWith) {
+  UniqueMemoryDc dc(::CreateCompatibleDC(compatibleWith));
+  if (dc)
+    ++memoryDcsAlive;
+  return dc;
+}

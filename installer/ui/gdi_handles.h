@@ -1,0 +1,90 @@
+#ifndef INSTALLER_UI_GDI_HANDLES_H_
+#define INSTALLER_UI_GDI_HANDLES_H_
+
+#include <windows.h>
+
+#include "base/win/scoped_handle.h"
+
+// Owning types for the GDI and window handles of the installer's toolkit. Every lasting GDI
+// object is created through the functions below, which count what they make, so that a test
+// can prove a steady-state paint allocates nothing (Wine has no GetGuiResources).
+
+// Pens, brushes, fonts and bitmaps: released with DeleteObject. Delete only what is no longer
+// selected into a device context; ScopedSelectObject restores selections before that.
+template <typename Handle>
+struct GdiObjectTraits {
+  using Type = Handle;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+  static void Close(Type h) { ::DeleteObject(h); }
+};
+using UniqueFont = ScopedResource<GdiObjectTraits<HFONT>>;
+using UniqueBrush = ScopedResource<GdiObjectTraits<HBRUSH>>;
+using UniquePen = ScopedResource<GdiObjectTraits<HPEN>>;
+using UniqueBitmap = ScopedResource<GdiObjectTraits<HBITMAP>>;
+
+// Memory device contexts from CreateCompatibleDC, released with DeleteDC.
+struct MemoryDcTraits {
+  using Type = HDC;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+  static void Close(Type h);
+};
+using UniqueMemoryDc = ScopedResource<MemoryDcTraits>;
+
+// Child windows the toolkit creates itself (the edit box's native control).
+struct WindowTraits {
+  using Type = HWND;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+  static void Close(Type h) { ::DestroyWindow(h); }
+};
+using UniqueWindow = ScopedResource<WindowTraits>;
+
+// Selects |object| into |dc| and puts the previous object back on scope exit. A null |dc|
+// or |object| selects nothing.
+class ScopedSelectObject {
+ public:
+  ScopedSelectObject(HDC dc, HGDIOBJ object);
+  ~ScopedSelectObject();
+  ScopedSelectObject(const ScopedSelectObject&) = delete;
+  ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+
+ private:
+  HDC dc;
+  HGDIOBJ previous;
+};
+
+// BeginPaint in the constructor, EndPaint in the destructor; the only release of a paint DC.
+class PaintDc {
+ public:
+  explicit PaintDc(HWND window);
+  ~PaintDc();
+  PaintDc(const PaintDc&) = delete;
+  PaintDc& operator=(const PaintDc&) = delete;
+
+  HDC get() const { return dc; }
+
+ private:
+  HWND window;
+  PAINTSTRUCT paint = {};
+  HDC dc;
+};
+
+// Counted creations. Each returns an empty owner when the platform call fails.
+UniqueBrush CreateSolidBrushObject(COLORREF color);
+UniquePen CreateSolidPenObject(COLORREF color);  // one pixel wide
+UniqueBitmap CreateCompatibleBitmapObject(HDC dc, int width, int height);
+UniqueMemoryDc CreateMemoryDc(HDC compatibleWith);
+
+// Adds one to the count of lasting GDI objects made; for creations outside this file.
+void CountGdiObjectCreated();
+
+// Pens, brushes, fonts and bitmaps created through the functions above since the process
+// started. Any thread may read it.
+long GdiObjectsCreated();
+
+// Memory device contexts currently alive among those CreateMemoryDc made.
+long MemoryDcsAlive();
+
+#endif  // INSTALLER_UI_GDI_HANDLES_H_

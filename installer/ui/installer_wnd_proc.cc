@@ -1,0 +1,144 @@
+#include "installer/ui/installer_wnd_proc.h"
+
+#include <windowsx.h>
+
+#include "base/win/debug_output.h"
+#include "installer/ui/back_buffer.h"
+#include "installer/ui/gdi_handles.h"
+
+namespace {
+
+const COLORREF kEditTextColor = RGB(102, 102, 102);
+const COLORREF kEditBackgroundColor = RGB(246, 246, 246);
+
+struct WindowState {
+  HINSTANCE instance = nullptr;
+  RootViewFactory factory;
+  XRootView* root = nullptr;
+  UniqueBrush editBrush;
+  int quitCode = 0;
+};
+
+WindowState& State() {
+  static WindowState state;
+  return state;
+}
+
+POINT ClientPoint(LPARAM lParam) {
+  return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
+
+POINT ScreenToClientPoint(HWND window, LPARAM lParam) {
+  POINT point = ClientPoint(lParam);
+  ::ScreenToClient(window, &point);
+  return point;
+}
+
+void OnCreate(HWND window, const CREATESTRUCTW* create) {
+  WindowState& state = State();
+  if (!state.root && state.factory) {
+    // Never deleted: the root lives until the process ends.
+    state.root = state.factory().release();
+  }
+  if (!state.root)
+    return;
+  state.root->SetRect(RECT{0, 0, create->cx, create->cy});
+  state.root->Attach(state.instance, window);
+  state.root->Layout();
+}
+
+void OnPaint(HWND window) {
+  PaintDc paint(window);
+  HDC backBuffer = AcquireBackBuffer(window, paint.get());
+  if (State().root && backBuffer)
+    State().root->Paint(backBuffer);
+  PresentBackBuffer(paint.get());
+}
+
+LRESULT OnNcHitTest(HWND window, LPARAM lParam) {
+  XView* root = State().root;
+  if (!root)
+    return HTCLIENT;
+  XView* hit = root->HitTest(ScreenToClientPoint(window, lParam));
+  return hit == root ? HTCAPTION : HTCLIENT;
+}
+
+LRESULT OnCtlColorEdit(HDC dc) {
+  WindowState& state = State();
+  ::SetTextColor(dc, kEditTextColor);
+  ::SetBkMode(dc, TRANSPARENT);
+  if (!state.editBrush)
+    state.editBrush = CreateSolidBrushObject(kEditBackgroundColor);
+  return reinterpret_cast<LRESULT>(state.editBrush.get());
+}
+
+}  // namespace
+
+void SetRootViewFactory(RootViewFactory factory) {
+  State().factory = std::move(factory);
+}
+
+void SetInstallerInstance(HINSTANCE instance) {
+  State().instance = instance;
+}
+
+void SetQuitCode(int code) {
+  State().quitCode = code;
+}
+
+XRootView* GetRootView() {
+  return State().root;
+}
+
+void ForgetRootViewForTesting() {
+  State().root = nullptr;
+}
+
+LRESULT CALLBACK InstallerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  XRootView* root = State().root;
+  switch (message) {
+    case WM_CREATE:
+      OnCreate(window, reinterpret_cast<const CREATESTRUCTW*>(lParam));
+      return 0;
+    case WM_DESTROY:
+      ::PostQuitMessage(State().quitCode);
+      return 0;
+    case WM_PAINT:
+      OnPaint(window);
+      return 0;
+    case WM_CLOSE:
+      ::DestroyWindow(window);
+      return 0;
+    case WM_NCHITTEST:
+      return OnNcHitTest(window, lParam);
+    case WM_NCMOUSEMOVE:
+      if (root)
+        root->MouseMove(ScreenToClientPoint(window, lParam));
+      return 0;
+    case WM_COMMAND:
+      if (root && HIWORD(wParam) == EN_CHANGE)
+        root->OnCommand(message, wParam, lParam);
+      return 0;
+    case WM_CTLCOLOREDIT:
+      return OnCtlColorEdit(reinterpret_cast<HDC>(wParam));
+    case WM_MOUSEMOVE:
+      if (root)
+        root->MouseMove(ClientPoint(lParam));
+      return 0;
+    case WM_LBUTTONDOWN:
+      if (root)
+        root->MouseDown(ClientPoint(lParam));
+      return 0;
+    case WM_LBUTTONUP:
+      if (root)
+        root->MouseUp(ClientPoint(lParam));
+      return 0;
+    case XWM_SETUP_DONE:
+      WriteDebugLine("\nreceived XWM_SETUP_DONE\n");
+      if (root)
+        root->DoneSetup(static_cast<uint32_t>(wParam));
+      return 0;
+    default:
+      return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+}

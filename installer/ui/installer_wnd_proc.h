@@ -1,0 +1,46 @@
+#ifndef INSTALLER_UI_INSTALLER_WND_PROC_H_
+#define INSTALLER_UI_INSTALLER_WND_PROC_H_
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "installer/ui/x_view.h"
+
+// Posted to the installer window when a setup ends; wParam carries the result code, lParam
+// is unused. Any process may post it.
+inline constexpr UINT XWM_SETUP_DONE = WM_USER + 101;
+
+// The root of the installer window's view tree: a view that also takes the setup result.
+class XRootView : public XView {
+ public:
+  // Runs on the window thread when XWM_SETUP_DONE arrives, whoever posted it.
+  virtual void DoneSetup(uint32_t result) = 0;
+};
+
+// Builds the root view when the window is created. Set once before the window exists.
+using RootViewFactory = std::function<std::unique_ptr<XRootView>()>;
+void SetRootViewFactory(RootViewFactory factory);
+
+// The module whose resources the views load. Set before the window is created.
+void SetInstallerInstance(HINSTANCE instance);
+
+// The root view, or null before WM_CREATE. It lives until the process ends: it is never
+// deleted, so an install worker it owns is not joined at exit. Window thread.
+XRootView* GetRootView();
+
+// The exit code that WM_DESTROY posts with the quit message; 0 unless changed. Window thread.
+void SetQuitCode(int code);
+
+// Forgets the root view (without deleting it) so that the next window built with
+// InstallerWndProc gets a new one; for tests that create several windows in one process.
+void ForgetRootViewForTesting();
+
+// The window procedure of the installer window class: paints the view tree through the back
+// buffer, answers hit tests (the bare background drags the window), dispatches the mouse,
+// forwards edit-change notifications and XWM_SETUP_DONE to the root.
+LRESULT CALLBACK InstallerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+#endif  // INSTALLER_UI_INSTALLER_WND_PROC_H_

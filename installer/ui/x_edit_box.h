@@ -1,0 +1,38 @@
+#ifndef INSTALLER_UI_X_EDIT_BOX_H_
+#define INSTALLER_UI_X_EDIT_BOX_H_
+
+#include <string>
+
+#include "installer/ui/x_view.h"
+
+// A native single-line "Edit" control inside a painted frame, inset by 7 pixels. Keyboard
+// and mouse go to the native control; text changes reach the root view's OnCommand through
+// the window procedure. When the control cannot be created, the text calls do nothing.
+class XEditBox : public XView {
+ public:
+  static constexpr int kInset = 7;
+  // Characters GetText reads, terminator included.
+  static constexpr int kTextBufferSize = 260;
+
+  // |parentWindow| is the installer window, the native control's parent.
+  explicit XEditBox(HWND parentWindow);
+
+  void SetText(const std::wstring& text);
+  // At most 259 characters; empty without a control.
+  std::wstring GetText() const;
+  HWND GetControl() const { return control.get(); }
+
+  void OnCreate(HINSTANCE instance, HWND window) override;
+  void OnLayout() override;
+  void OnPaint(HDC dc) override;
+  void OnVisibleChanged(bool visible) override;
+
+ private:
+  HWND parentWindow;
+  UniqueWindow control;
+  UniqueFont font;
+  UniqueBrush frameBrush;
+  UniquePen framePen;
+};
+
+#endif  // INSTALLER_UI_X_EDIT_BOX_H_

@@ -1,0 +1,29 @@
+#ifndef INSTALLER_UI_X_LABEL_H_
+#define INSTALLER_UI_X_LABEL_H_
+
+#include <string>
+
+#include "installer/ui/x_view.h"
+
+// One line of static text, vertically centred in the rectangle. Never the mouse target, so
+// a drag that starts on a label moves the window.
+class XLabel : public XView {
+ public:
+  // The font of |height| pixels is made when the label is attached.
+  XLabel(std::wstring text, int height, COLORREF textColor);
+
+  const std::wstring& GetText() const { return text; }
+
+  void OnCreate(HINSTANCE instance, HWND window) override;
+  void OnPaint(HDC dc) override;
+
+  // Right-aligned instead of left-aligned; set by the owner after construction.
+  bool rightAligned = false;
+
+ private:
+  std::wstring text;
+  UniqueFont font;
+  COLORREF textColor;
+};
+
+#endif  // INSTALLER_UI_X_LABEL_H_

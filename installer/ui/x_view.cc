@@ -1,0 +1,137 @@
+#include "installer/ui/x_view.h"
+
+#include "base/win/debug_output.h"
+
+XView::~XView() {
+  // First to last, each out of the list before it goes, so no child sees a dying sibling.
+  while (!children.empty()) {
+    std::unique_ptr<XView> child = std::move(children.front());
+    children.erase(children.begin());
+    child.reset();
+  }
+}
+
+void XView::Attach(HINSTANCE newInstance, HWND newWindow) {
+  instance = newInstance;
+  window = newWindow;
+  OnCreate(newInstance, newWindow);
+  // Children added by OnCreate above are attached now, in the order they were added.
+  for (auto& child : children)
+    child->Attach(newInstance, newWindow);
+}
+
+void XView::Layout() {
+  for (auto& child : children)
+    child->Layout();
+  OnLayout();
+}
+
+void XView::Paint(HDC dc) {
+  if (!visible)
+    return;
+  OnPaint(dc);
+  for (auto& child : children)
+    child->Paint(dc);
+}
+
+XView* XView::HitTest(POINT point) {
+  if (!visible)
+    return nullptr;
+  if (searchChildren) {
+    for (auto& child : children) {
+      if (XView* hit = child->HitTest(point))
+        return hit;
+    }
+  }
+  if (hitTestable && point.x >= rect.left && point.x < rect.right && point.y >= rect.top &&
+      point.y < rect.bottom) {
+    return this;
+  }
+  return nullptr;
+}
+
+void XView::MouseDown(POINT point) {
+  pressedView = HitTest(point);
+  if (pressedView)
+    pressedView->OnMouseDown();
+}
+
+void XView::MouseMove(POINT point) {
+  XView* hit = HitTest(point);
+  if (hit == hoverView)
+    return;
+  if (hoverView)
+    hoverView->OnMouseLeave();
+  hoverView = hit;
+  if (hit)
+    hit->OnMouseEnter();
+}
+
+void XView::MouseUp(POINT point) {
+  XView* pressed = pressedView;
+  if (!pressed)
+    return;
+  // Cleared before the click runs: a handler may show a message box whose loop delivers
+  // new presses.
+  pressedView = nullptr;
+  if (HitTest(point) == pressed)
+    pressed->OnClick();
+}
+
+void XView::Invalidate() {
+  if (window)
+    ::InvalidateRect(window, &rect, TRUE);
+}
+
+void XView::SetFont(int height, bool newUnderline) {
+  if (height == fontHeight && newUnderline == underline)
+    return;
+  fontHeight = height;
+  underline = newUnderline;
+  OnFontChanged();
+  Invalidate();
+}
+
+void XView::SetVisible(bool newVisible) {
+  if (newVisible == visible)
+    return;
+  visible = newVisible;
+  OnVisibleChanged(newVisible);
+  Invalidate();
+}
+
+bool XView::SetWindowSize(SIZE size) {
+  RECT bounds = {};
+  ::GetWindowRect(window, &bounds);
+  if (bounds.right - bounds.left == size.cx && bounds.bottom - bounds.top == size.cy) {
+    WriteDebugLine("XView::SetWindowSize: ignore same size.\n");
+    return false;
+  }
+  ::SetWindowPos(window, nullptr, bounds.left, bounds.top, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  return true;
+}
+
+void XView::Close() {
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
+void XView::Minimize() {
+  ::ShowWindow(window, SW_MINIMIZE);
+}
+
+UniqueBitmap XView::LoadBitmapResource(WORD id) const {
+  if (id == 0)
+    return UniqueBitmap();
+  UniqueBitmap bitmap(static_cast<HBITMAP>(
+      ::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  if (bitmap)
+    CountGdiObjectCreated();
+  return bitmap;
+}
+
+std::wstring XView::LoadStringResource(UINT id) const {
+  wchar_t buffer[1024] = {};
+  const int length = ::LoadStringW(instance, id, buffer, 1024);
+  return std::wstring(buffer, length > 0 ? static_cast<size_t>(length) : 0);
+}

@@ -1,0 +1,97 @@
+#include "installer/installer_view.h"
+
+#include <gtest/gtest.h>
+
+#include "installer/ui/gdi_handles.h"
+#include "tests/installer/test_window.h"
+
+namespace {
+
+const LPARAM kCheckBox = MAKELPARAM(36, 564);
+const LPARAM kAgreeText = MAKELPARAM(132, 564);
+const LPARAM kInstall = MAKELPARAM(500, 436);
+const LPARAM kToggle = MAKELPARAM(920, 564);
+
+class InstallerViewTest : public ::testing::Test {
+ protected:
+  InstallerViewTest()
+      : window(SIZE{1000, 600},
+               [] { return std::make_unique<InstallerView>(false, false, false); }),
+        view(static_cast<InstallerView*>(window.rootView())) {}
+
+  void Click(LPARAM point) {
+    ::SendMessageW(window.get(), WM_MOUSEMOVE, 0, point);
+    ::SendMessageW(window.get(), WM_LBUTTONDOWN, MK_LBUTTON, point);
+    ::SendMessageW(window.get(), WM_LBUTTONUP, 0, point);
+  }
+  int WindowHeight() {
+    RECT bounds = {};
+    ::GetWindowRect(window.get(), &bounds);
+    return bounds.bottom - bounds.top;
+  }
+
+  TestWindow window;
+  InstallerView* view;
+};
+
+TEST_F(InstallerViewTest, CheckBoxAndTextFlipTheAgreementOnTheFirstTwoPages) {
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(view->IsAgreed());
+  Click(kCheckBox);
+  EXPECT_FALSE(view->IsAgreed());
+  Click(kCheckBox);
+  EXPECT_TRUE(view->IsAgreed());
+  Click(kAgreeText);
+  EXPECT_FALSE(view->IsAgreed());
+  Click(kToggle);
+  EXPECT_EQ(view->GetPage(), 1);
+  EXPECT_EQ(WindowHeight(), 740);
+  Click(kAgreeText);
+  EXPECT_TRUE(view->IsAgreed());
+  Click(kToggle);
+  EXPECT_EQ(WindowHeight(), 600);
+}
+
+TEST_F(InstallerViewTest, AgreementIsFixedOnceInstalling) {
+  Click(kInstall);
+  // The test program carries no payload: the worker reports a failure, which waits in the
+  // queue until the next pump.
+  ASSERT_EQ(view->GetPage(), 2);
+  Click(kCheckBox);
+  Click(kAgreeText);
+  EXPECT_TRUE(view->IsAgreed());
+  view->SetAgreed(false);
+  EXPECT_TRUE(view->IsAgreed());
+  for (int i = 0; i < 100 && view->GetPage() != 3; ++i) {
+    TestWindow::Pump();
+    ::Sleep(10);
+  }
+  ASSERT_EQ(view->GetPage(), 3);
+  Click(kCheckBox);
+  Click(kAgreeText);
+  view->SetAgreed(false);
+  EXPECT_TRUE(view->IsAgreed());
+}
+
+TEST_F(InstallerViewTest, RepaintingTheWholeWizardAllocatesNothingOnceWarm) {
+  // Every widget of page 0 under the pointer and away from it, each followed by a paint.
+  const LPARAM stops[] = {MAKELPARAM(964, 36), MAKELPARAM(860, 36), kInstall, kCheckBox,
+                          kAgreeText, MAKELPARAM(252, 564), MAKELPARAM(844, 564), kToggle,
+                          MAKELPARAM(500, 200)};
+  auto sweep = [&] {
+    for (LPARAM point : stops) {
+      ::SendMessageW(window.get(), WM_MOUSEMOVE, 0, point);
+      ::InvalidateRect(window.get(), nullptr, TRUE);
+      ::UpdateWindow(window.get());
+    }
+  };
+  sweep();
+  const long created = GdiObjectsCreated();
+  const long dcs = MemoryDcsAlive();
+  for (int i = 0; i < 20; ++i)
+    sweep();
+  EXPECT_EQ(GdiObjectsCreated(), created);
+  EXPECT_EQ(MemoryDcsAlive(), dcs);
+}
+
+}  // namespace

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include "installer/ui/back_buffer.h"
+#include "installer/ui/gdi_handles.h"
+#include "installer/ui/window_position.h"
+#include "installer/ui/x_button.h"
+#include "installer/ui/x_edit_box.h"
+#include "installer/ui/x_label.h"
+#include "installer/ui/x_progress_bar.h"
+#include "tests/installer/test_window.h"
+
+namespace {
+
+class InstallerWindowTest : public ::testing::Test {
+ protected:
+  XButton* AddButton(RECT where) {
+    return window.root()->AddAttached(std::make_unique<XButton>(nullptr), where);
+  }
+  LRESULT HitTestAt(int x, int y) {
+    return ::SendMessageW(window.get(), WM_NCHITTEST, 0, window.ScreenPoint(x, y));
+  }
+  void PaintNow() {
+    ::InvalidateRect(window.get(), nullptr, TRUE);
+    ::UpdateWindow(window.get());
+  }
+
+  TestWindow window{SIZE{400, 300}};
+};
+
+TEST_F(InstallerWindowTest, BareBackgroundDragsButtonsTakeClicks) {
+  XButton* button = AddButton(RECT{10, 10, 60, 40});
+  window.root()->AddAttached(std::make_unique<XLabel>(L"title", 26, RGB(1, 1, 1)),
+                             RECT{100, 10, 300, 40});
+  EXPECT_EQ(HitTestAt(20, 20), HTCLIENT);
+  EXPECT_EQ(HitTestAt(200, 200), HTCAPTION);
+  // A label lets the drag through.
+  EXPECT_EQ(HitTestAt(150, 20), HTCAPTION);
+  // A disabled button still blocks it.
+  button->SetEnabled(false);
+  EXPECT_EQ(HitTestAt(20, 20), HTCLIENT);
+  // A hidden one does not.
+  button->SetVisible(false);
+  EXPECT_EQ(HitTestAt(20, 20), HTCAPTION);
+}
+
+TEST_F(InstallerWindowTest, ClientMouseMessagesReachTheButton) {
+  struct Counter : XViewListener {
+    void OnViewClicked(XView*) override { ++clicks; }
+    int clicks = 0;
+  } counter;
+  XButton* button =
+      window.root()->AddAttached(std::make_unique<XButton>(&counter), RECT{10, 10, 60, 40});
+  ::SendMessageW(window.get(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+  EXPECT_EQ(button->GetState(), ButtonState::kHover);
+  ::SendMessageW(window.get(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+  EXPECT_EQ(button->GetState(), ButtonState::kPressed);
+  ::SendMessageW(window.get(), WM_LBUTTONUP, 0, MAKELPARAM(21, 21));
+  EXPECT_EQ(counter.clicks, 1);
+  // A move over the background arrives as a non-client move and still ends the hover.
+  ::SendMessageW(window.get(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+  ::SendMessageW(window.get(), WM_NCMOUSEMOVE, HTCAPTION, window.ScreenPoint(200, 200));
+  EXPECT_EQ(window.root()->GetHoverView(), window.root());
+}
+
+TEST_F(InstallerWindowTest, OnlyEditChangesAreForwarded) {
+  EXPECT_EQ(::SendMessageW(window.get(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), 0), 0);
+  EXPECT_EQ(::SendMessageW(window.get(), WM_COMMAND, MAKEWPARAM(0, EN_SETFOCUS), 0), 0);
+  EXPECT_TRUE(window.root()->commands.empty());
+  const WPARAM change = MAKEWPARAM(0, EN_CHANGE);
+  ::SendMessageW(window.get(), WM_COMMAND, change, 0);
+  EXPECT_EQ(window.root()->commands, (std::vector<WPARAM>{change}));
+}
+
+TEST_F(InstallerWindowTest, SetupDoneReachesTheRootWithItsCode) {
+  ::PostMessageW(window.get(), XWM_SETUP_DONE, 7, 0);
+  TestWindow::Pump();
+  EXPECT_EQ(window.root()->results, (std::vector<uint32_t>{7}));
+}
+
+TEST_F(InstallerWindowTest, EditColoursUseOneBrushForEveryRequest) {
+  HDC dc = ::GetDC(window.get());
+  const LRESULT first =
+      ::SendMessageW(window.get(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), 0);
+  const long created = GdiObjectsCreated();
+  const LRESULT second =
+      ::SendMessageW(window.get(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), 0);
+  EXPECT_NE(first, 0);
+  EXPECT_EQ(first, second);
+  EXPECT_EQ(GdiObjectsCreated(), created);
+  EXPECT_EQ(::GetTextColor(dc), RGB(102, 102, 102));
+  EXPECT_EQ(::GetBkMode(dc), TRANSPARENT);
+  ::ReleaseDC(window.get(), dc);
+}
+
+TEST_F(InstallerWindowTest, SteadyPaintsAllocateNothing) {
+  XButton* button = AddButton(RECT{10, 10, 110, 50});
+  button->SetText(L"Install");
+  button->SetFillColor(ButtonState::kHover, RGB(117, 160, 227));
+  button->SetBorderColor(ButtonState::kNormal, RGB(255, 255, 255));
+  button->SetBorderColor(ButtonState::kHover, RGB(255, 255, 255));
+  button->SetStateImage(ButtonState::kNormal, 105);
+  auto* bar = window.root()->AddAttached(std::make_unique<XProgressBar>(), RECT{0, 0, 400, 6});
+  bar->SetProgress(40);
+  window.root()->AddAttached(std::make_unique<XLabel>(L"label", 26, RGB(1, 1, 1)),
+                             RECT{0, 60, 200, 90});
+  window.root()->AddAttached(std::make_unique<XEditBox>(window.get()), RECT{0, 100, 300, 140});
+  // Warm up: every state the button reaches is painted once.
+  for (int i = 0; i < 2; ++i) {
+    ::SendMessageW(window.get(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+    PaintNow();
+    ::SendMessageW(window.get(), WM_MOUSEMOVE, 0, MAKELPARAM(300, 200));
+    PaintNow();
+  }
+  const long created = GdiObjectsCreated();
+  const long dcs = MemoryDcsAlive();
+  for (int i = 0; i < 50; ++i) {
+    ::SendMessageW(window.get(), WM_MOUSEMOVE, 0, MAKELPARAM(20 + i % 3, 20));
+    PaintNow();
+    ::SendMessageW(window.get(), WM_MOUSEMOVE, 0, MAKELPARAM(300, 200));
+    PaintNow();
+  }
+  EXPECT_EQ(GdiObjectsCreated(), created);
+  EXPECT_EQ(MemoryDcsAlive(), dcs);
+}
+
+TEST_F(InstallerWindowTest, BackBufferFollowsTheClientSize) {
+  PaintNow();
+  EXPECT_EQ(GetBackBufferSize().cx, 400);
+  EXPECT_EQ(GetBackBufferSize().cy, 300);
+  EXPECT_FALSE(window.root()->SetWindowSize(SIZE{400, 300}));
+
+  RECT before = {};
+  ::GetWindowRect(window.get(), &before);
+  EXPECT_TRUE(window.root()->SetWindowSize(SIZE{400, 340}));
+  RECT after = {};
+  ::GetWindowRect(window.get(), &after);
+  EXPECT_EQ(after.left, before.left);
+  EXPECT_EQ(after.top, before.top);
+  EXPECT_EQ(after.bottom - after.top, 340);
+  PaintNow();
+  EXPECT_EQ(GetBackBufferSize().cy, 340);
+}
+
+TEST(WindowPositionTest, CentresInTheWorkArea) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof(info);
+  ::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
+  const WindowPlacement place = CenterOnPrimaryWorkArea(SIZE{1000, 600});
+  EXPECT_EQ(place.x, (info.rcWork.left + info.rcWork.right - 1000) / 2);
+  EXPECT_EQ(place.y, (info.rcWork.top + info.rcWork.bottom - 600) / 2);
+  EXPECT_EQ(place.width, 1000);
+  EXPECT_EQ(place.height, 600);
+}
+
+}  // namespace

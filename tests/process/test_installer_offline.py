@@ -1,0 +1,205 @@
+"""The offline install in the real installer: the payload written to the temporary folder,
+the mini installer's command line, progress steps, failures, and the browser launch."""
+
+import time
+
+import pytest
+
+from conftest import BIN_DIR, exe, start_wine, wine_path, wait_until
+from installer_support import (CLIENT_STATE_KEY, CLOSE, INSTALL, XWM_SETUP_DONE,  # noqa: F401
+                               gui_env, installer_prefix, probe, reg_delete_key, reg_query,
+                               reg_set, start_installer)
+
+PAYLOAD_FILE = "orbavintel_install.exe"
+
+
+@pytest.fixture
+def record(tmp_path):
+    """The stand-ins' record file and the environment that makes them write it."""
+    path = tmp_path / "record.txt"
+
+    class Record:
+        env = {"ORBAVINTEL_STANDIN_RECORD": wine_path(path),
+               "ORBAVINTEL_STANDIN_BROWSER_SECONDS": "0"}
+
+        @staticmethod
+        def values(key):
+            if not path.exists():
+                return []
+            lines = path.read_text(encoding="utf-8").splitlines()
+            return [line.split("=", 1)[1] for line in lines if line.startswith(key + "=")]
+
+    return Record()
+
+
+def silent_install(start_installer, record, *args, program=None, extra=None):
+    env = dict(record.env)
+    env.update(extra or {})
+    installer = start_installer("/s", *args, env=env, program=program)
+    return installer.wait(timeout=60)
+
+
+def progress_steps(debug):
+    """The dots the worker wrote between "waiting" and the end of the wait."""
+    start = debug.index("waiting")
+    end = debug.index("\nmini installer quit.\n")
+    return debug[start + 1:end].count(".")
+
+
+def test_without_d_the_mini_installer_gets_only_its_path(start_installer, record, probe):
+    result = silent_install(start_installer, record)
+    assert result.returncode == 0
+    temp_file = str(probe.temp_dir() / PAYLOAD_FILE)
+    windows_file = probe.run("tempdir").stdout.strip().split("=", 1)[1] + PAYLOAD_FILE
+    # The command line is the application name alone (Wine quotes it, Windows does not).
+    assert [line.strip('"') for line in record.values("mini_cmdline")] == [windows_file]
+    assert windows_file + " --make-chrome-default\n" in result.debug
+    # Written byte for byte.
+    with open(temp_file, "rb") as written, open(BIN_DIR / "stand_in_mini_installer.exe",
+                                                "rb") as original:
+        assert written.read() == original.read()
+    assert record.values("mini_result") == ["installed"]
+    assert record.values("browser_path") == []  # no "/r": nothing launched
+    # The done step recorded the partner data.
+    assert reg_query(CLIENT_STATE_KEY, "PartnerId") == "major"
+    assert reg_query(CLIENT_STATE_KEY, "InstallerName") == "installer.exe"
+
+
+def test_with_d_the_command_line_asks_for_the_default_browser(start_installer, record, probe):
+    result = silent_install(start_installer, record, "/d")
+    assert result.returncode == 0
+    windows_file = probe.run("tempdir").stdout.strip().split("=", 1)[1] + PAYLOAD_FILE
+    assert record.values("mini_cmdline") == [windows_file + " --make-chrome-default"]
+
+
+def test_s_r_d_installs_and_launches_the_browser(start_installer, record):
+    result = silent_install(start_installer, record, "/r", "/d")
+    assert result.returncode == 0
+    assert "Installer switches: /s 1, /r 1, /d 1.\n" in result.debug
+    assert "auto launch when installed.\n" in result.debug
+    installed = record.values("mini_install_path")[0] + "\\orbavintel.exe"
+    # The installer does not wait for the browser it starts.
+    assert wait_until(lambda: record.values("browser_path"), timeout=10)
+    assert record.values("browser_path") == [installed]
+    # The launch command was stored quoted and started without the quotes.
+    assert installed + "\n" in result.debug
+
+
+def test_leftover_payload_file_is_replaced(start_installer, record, probe):
+    leftover = probe.temp_dir() / PAYLOAD_FILE
+    leftover.write_bytes(b"stale " * 100000)
+    assert silent_install(start_installer, record).returncode == 0
+    assert leftover.read_bytes() == (BIN_DIR / "stand_in_mini_installer.exe").read_bytes()
+
+
+def test_locked_payload_file_stops_with_done(start_installer, record, probe, gui_env):
+    leftover = probe.temp_dir() / PAYLOAD_FILE
+    windows_path = probe.run("tempdir").stdout.strip().split("=", 1)[1] + PAYLOAD_FILE
+    # Streamed, so that its "locked" line arrives while it holds the file.
+    locker = start_wine(exe("window_probe.exe"), "lock", windows_path, "30000",
+                        env=dict(gui_env, WINE_RUN_STREAM="1"))
+    try:
+        assert locker.stdout.readline().startswith("locked=")
+        result = silent_install(start_installer, record)
+    finally:
+        locker.kill()
+        locker.wait()
+    assert "fail extract offline package.\n" in result.debug
+    assert "\nInstallerView::DoneSetup: 4\n" in result.debug
+    assert result.returncode == 5
+    assert record.values("mini_cmdline") == []
+    assert leftover.exists()
+
+
+def test_interactive_failure_offers_done_which_closes_without_launching(start_installer,
+                                                                        record, probe):
+    installer = start_installer(env=record.env, program="installer_without_payload.exe")
+    probe.find_visible()
+    probe.click(INSTALL)
+    # Done is offered: the action button closes the program (Launch would start a browser).
+    assert wait_until(lambda: not installer.running() or (probe.click((500, 530)) or False)
+                      and not installer.running(), timeout=20, interval=0.3)
+    result = installer.wait()
+    assert result.returncode == 0
+    assert "fail init offline package.\n" in result.debug
+    assert "\nInstallerView::DoneSetup: 3\n" in result.debug
+    assert "on done button pressed.\n" in result.debug
+    assert "Fail get browser path.\n" not in result.debug
+    assert record.values("browser_path") == []
+
+
+@pytest.mark.parametrize("program", ["installer_without_payload.exe",
+                                     "installer_empty_payload.exe"])
+def test_missing_or_empty_payload_ends_a_silent_run_with_failure(start_installer, record,
+                                                                 program):
+    result = silent_install(start_installer, record, program=program)
+    assert "fail init offline package.\n" in result.debug
+    assert result.returncode == 5
+
+
+def test_quick_mini_installer_still_steps_once(start_installer, record):
+    result = silent_install(start_installer, record,
+                            extra={"ORBAVINTEL_STANDIN_NO_INSTALL": "1"})
+    joined = "".join(result.debug)
+    assert progress_steps(joined) >= 1
+
+
+def test_slow_mini_installer_advances_step_by_step(start_installer, record):
+    result = silent_install(start_installer, record,
+                            extra={"ORBAVINTEL_STANDIN_NO_INSTALL": "1",
+                                   "ORBAVINTEL_STANDIN_DELAY_MS": "2000"})
+    steps = progress_steps("".join(result.debug))
+    # One step per 60 ms wait: about 33 in two seconds, give or take the start-up.
+    assert 20 <= steps <= 60
+
+
+@pytest.mark.parametrize("stored, started", [
+    (r"Z:\nowhere\browser.exe", r"Z:\nowhere\browser.exe"),
+    (r'"Z:\nowhere\browser.exe"', r"Z:\nowhere\browser.exe"),
+    ('"', ""),
+])
+def test_launch_command_quotes(start_installer, record, stored, started):
+    reg_set(CLIENT_STATE_KEY, "InstallerSuccessLaunchCmdLine", stored)
+    result = silent_install(start_installer, record, "/r",
+                            extra={"ORBAVINTEL_STANDIN_NO_INSTALL": "1"})
+    assert result.returncode == 0
+    assert started + "\n" in result.debug
+    assert "fail launch browser.\n" in result.debug
+
+
+def test_missing_launch_command_fails_to_launch_without_a_box(start_installer, record):
+    reg_delete_key(CLIENT_STATE_KEY)
+    result = silent_install(start_installer, record, "/r",
+                            extra={"ORBAVINTEL_STANDIN_NO_INSTALL": "1"})
+    # The done step has created the client-state key (partner data) before the launch, so
+    # the key opens and only the value is missing: an empty command, no "Fail get" line.
+    assert "Fail get browser path.\n" not in result.debug
+    launch = result.debug.index("auto launch when installed.\n")
+    assert result.debug[launch + 1:launch + 3] == ["\n", "fail launch browser.\n"]
+    assert result.returncode == 0
+
+
+def test_closing_while_installing_asks_to_wait_and_an_early_result_wins(start_installer,
+                                                                        record, probe):
+    env = dict(record.env)
+    env.update({"ORBAVINTEL_STANDIN_NO_INSTALL": "1", "ORBAVINTEL_STANDIN_DELAY_MS": "2500"})
+    installer = start_installer(env=env)
+    probe.find_visible()
+    probe.click(INSTALL)
+    assert wait_until(lambda: record.values("mini_cmdline"), timeout=20)
+    probe.click(CLOSE)
+    box = probe.dialog()
+    assert box["text"] == "Installing, please wait..."
+    assert box["caption"] == "Install" and box["icon"] == "yes"
+    probe.dismiss()
+    assert installer.running()
+    # Another program's result brings the finished page before the mini installer ends.
+    probe.post(XWM_SETUP_DONE, 7)
+    assert wait_until(lambda: record.values("mini_result"), timeout=20)
+    time.sleep(0.5)  # the worker's last step, which must post nothing
+    probe.click(CLOSE)
+    result = installer.wait(timeout=20)
+    assert result.returncode == 0
+    assert result.debug.count("\nreceived XWM_SETUP_DONE\n") == 1
+    assert "\nInstallerView::DoneSetup: 7\n" in result.debug
+    assert "\nmini installer quit.\n" in result.debug

@@ -1,0 +1,178 @@
+"""The install wizard in the real installer: one instance, switches, the agreement check box,
+the custom page and its path row, and the checks before installing."""
+
+import pytest
+
+from conftest import wait_until
+from installer_support import (AGREE_TEXT, BROWSE, CHECK_BOX, CLOSE, EXPAND, INSTALL,
+                               INSTALL_PATH_KEY, TOGGLE, gui_env, installer_prefix,  # noqa: F401
+                               probe, reg_delete_key, reg_query, reg_set, start_installer)
+
+SHELL_FOLDERS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders"
+# A mini installer that only records its command line keeps these tests quick.
+NO_INSTALL = {"ORBAVINTEL_STANDIN_NO_INSTALL": "1", "ORBAVINTEL_STANDIN_BROWSER_SECONDS": "0"}
+
+
+def default_install_dir(probe):
+    text = probe.run("tempdir").stdout  # C:\users\<name>\Temp\ → the profile
+    profile = text.strip().split("=", 1)[1].rsplit("\\", 2)[0]
+    return profile + r"\AppData\Local\Orbavintel\Orbavintel"
+
+
+def switch_line(silent, launch, default):
+    return f"Installer switches: /s {silent}, /r {launch}, /d {default}.\n"
+
+
+def test_second_start_returns_zero_at_once_and_leaves_the_first(start_installer, probe):
+    first = start_installer()
+    window = probe.find_visible()
+    probe.click(TOGGLE)
+    assert wait_until(lambda: probe.find()["client"] == "1000,740")
+    second = start_installer()
+    result = second.wait(timeout=20)
+    assert result.returncode == 0
+    assert "Installer already running.\n" in result.debug
+    assert first.running()
+    after = probe.find()
+    assert after["window"] == window["window"]
+    assert after["client"] == "1000,740" and after["visible"] == "1"
+
+
+@pytest.mark.parametrize("word", ["/S", "-s", "/silent", "/s/r"])
+def test_switch_spellings_other_than_the_exact_words_are_ignored(start_installer, probe, word):
+    installer = start_installer(word)
+    assert probe.find_visible() is not None
+    probe.click(CLOSE)
+    result = installer.wait()
+    assert result.returncode == 0
+    assert switch_line(0, 0, 0) in result.debug
+
+
+def test_check_box_starts_ticked_and_three_widgets_flip_it(start_installer, probe):
+    reg_delete_key(INSTALL_PATH_KEY)
+    installer = start_installer(env=NO_INSTALL)
+    probe.find_visible()
+
+    def install_refused():
+        probe.click(INSTALL)
+        box = probe.dialog(timeout_ms=5000)
+        if box is None:
+            return False
+        assert box == {"caption": "Install",
+                       "text": "Please check the user license aggreement below",
+                       "icon": "yes", "owner": "none"}
+        probe.dismiss()
+        return True
+
+    probe.click(CHECK_BOX)          # ticked box → empty
+    assert install_refused()
+    probe.click(AGREE_TEXT)         # text → ticked
+    probe.click(CHECK_BOX)          # ticked box → empty
+    assert install_refused()
+    # Nothing else happened: same page, nothing recorded.
+    assert probe.find()["client"] == "1000,600"
+    assert reg_query(INSTALL_PATH_KEY, "XInstallPath") is None
+    probe.click(CHECK_BOX)          # empty box → ticked
+    probe.click(INSTALL)
+    result = installer.close_when_possible()
+    assert result.debug.count("on start button pressed.\n") == 3
+    assert "InstallerView::PerformOfflineInstall.\n" in result.debug
+    assert reg_query(INSTALL_PATH_KEY, "XInstallPath") is not None
+
+
+def test_custom_page_grows_the_window_and_return_resets_the_path(start_installer, probe):
+    reg_delete_key(INSTALL_PATH_KEY)
+    installer = start_installer(env=NO_INSTALL)
+    probe.find_visible()
+    probe.click(TOGGLE)
+    assert wait_until(lambda: probe.find()["client"] == "1000,740")
+    window = probe.find()
+    assert window["edit_visible"] == "1"
+    # The path box spans 650 to 690; its native control sits 7 pixels inside.
+    assert window["edit_rect"] == "207,657,793,683"
+    assert window["edit"] == default_install_dir(probe)
+    probe.edit(r"Z:\tmp\custom place")
+    # The agreement row stayed where it was: its check box still answers at the same point.
+    probe.click(CHECK_BOX)
+    probe.click(INSTALL)
+    assert probe.dialog(timeout_ms=5000)["text"].startswith("Please check")
+    probe.dismiss()
+    probe.click(CHECK_BOX)
+    probe.click(EXPAND)             # the collapse arrow, at the same place on page 1
+    assert wait_until(lambda: probe.find()["client"] == "1000,600")
+    assert probe.find()["edit_visible"] == "0"
+    probe.click(INSTALL)
+    result = installer.close_when_possible()
+    assert "Will install to the default location.\n" in result.debug
+    assert reg_query(INSTALL_PATH_KEY, "XInstallPath") == default_install_dir(probe)
+
+
+def test_typed_path_is_recorded_exactly(start_installer, probe):
+    installer = start_installer(env=NO_INSTALL)
+    probe.find_visible()
+    probe.click(TOGGLE)
+    assert wait_until(lambda: probe.find()["client"] == "1000,740")
+    typed = r"Z:\tmp\Orbavintel typed  "
+    probe.edit(typed)
+    probe.click(INSTALL)
+    result = installer.close_when_possible()
+    assert "Will install to the default location.\n" not in result.debug
+    # Neither trimmed nor normalised.
+    assert reg_query(INSTALL_PATH_KEY, "XInstallPath") == typed
+
+
+@pytest.fixture
+def unusable_local_app_data():
+    """Points the local application data folder at a drive that does not exist."""
+    reg_set(SHELL_FOLDERS, "Local AppData", r"Q:\nowhere", kind="REG_EXPAND_SZ")
+    yield
+    reg_set(SHELL_FOLDERS, "Local AppData", r"%USERPROFILE%\AppData\Local",
+            kind="REG_EXPAND_SZ")
+
+
+def test_refused_folder_warns_and_keeps_the_page(unusable_local_app_data, start_installer,
+                                                 probe):
+    installer = start_installer()
+    probe.find_visible()
+    probe.click(INSTALL)
+    box = probe.dialog()
+    assert box["text"] == "Can not create installation at selected path"
+    probe.dismiss()
+    assert installer.running()
+    assert probe.find()["client"] == "1000,600"
+
+
+def test_silent_run_with_refused_folder_ends_with_code_3(unusable_local_app_data,
+                                                         start_installer, probe):
+    installer = start_installer("/s")
+    box = probe.dialog()
+    assert box["text"] == "Can not create installation at selected path"
+    assert box["owner"] == "none"
+    assert probe.find()["visible"] == "0"
+    probe.dismiss()
+    result = installer.wait(timeout=20)
+    assert result.returncode == 3
+    assert switch_line(1, 0, 0) in result.debug
+
+
+def test_folder_picker_opens_on_the_current_path_and_cancel_changes_nothing(start_installer,
+                                                                           probe):
+    installer = start_installer()
+    probe.find_visible()
+    probe.click(TOGGLE)
+    assert wait_until(lambda: probe.find()["client"] == "1000,740")
+    probe.edit("C:\\windows")
+    probe.click(BROWSE)
+    picker = probe.dialog()
+    assert "Please select path for installing Orbavintel:" in picker["text"]
+    # The folder typed in the box is preselected, so OK hands it straight back.
+    probe.dismiss()
+    assert wait_until(lambda: probe.find()["edit"] == "C:\\windows")
+    probe.click(BROWSE)
+    assert probe.dialog() is not None
+    assert probe.run("cancel").returncode == 0
+    assert probe.find()["edit"] == "C:\\windows"
+    probe.click(CLOSE)
+    result = installer.wait()
+    picked = result.debug.index("C:\\windows\n")
+    assert result.debug[picked + 1:].count("User canceled path selecting.\n") == 1
