@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/win/scoped_handle.h"
 #include "installer/ui/gdi_handles.h"
 #include "tests/installer/test_window.h"
 
@@ -11,6 +12,44 @@ const LPARAM kCheckBox = MAKELPARAM(36, 564);
 const LPARAM kAgreeText = MAKELPARAM(132, 564);
 const LPARAM kInstall = MAKELPARAM(500, 436);
 const LPARAM kToggle = MAKELPARAM(920, 564);
+
+// Puts the user's "Software\Orbavintel" back as it was after a test that installs: an install
+// writes the install folder and the partner data there. (Redirecting the whole hive with
+// RegOverridePredefKey is not an option: the window code itself reads it.)
+class RestoredOrbavintelKey {
+ public:
+  RestoredOrbavintelKey() {
+    UniqueHKey original;
+    existed =
+        ::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, original.Receive()) == ERROR_SUCCESS;
+    if (!existed)
+      return;
+    UniqueHKey saved;
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, kSaved, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      saved.Receive(), nullptr);
+    ::RegCopyTreeW(original.get(), nullptr, saved.get());
+  }
+  ~RestoredOrbavintelKey() {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
+    if (!existed)
+      return;
+    UniqueHKey saved;
+    UniqueHKey original;
+    ::RegOpenKeyExW(HKEY_CURRENT_USER, kSaved, 0, KEY_READ, saved.Receive());
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      original.Receive(), nullptr);
+    ::RegCopyTreeW(saved.get(), nullptr, original.get());
+    saved.reset();
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kSaved);
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, kSaved);
+  }
+
+ private:
+  static constexpr wchar_t kKey[] = L"Software\\Orbavintel";
+  static constexpr wchar_t kSaved[] = L"Software\\OrbavintelSavedByInstallerViewTest";
+  bool existed = false;
+};
 
 class InstallerViewTest : public ::testing::Test {
  protected:
@@ -30,6 +69,7 @@ class InstallerViewTest : public ::testing::Test {
     return bounds.bottom - bounds.top;
   }
 
+  RestoredOrbavintelKey registry;
   TestWindow window;
   InstallerView* view;
 };
@@ -75,9 +115,9 @@ TEST_F(InstallerViewTest, AgreementIsFixedOnceInstalling) {
 
 TEST_F(InstallerViewTest, RepaintingTheWholeWizardAllocatesNothingOnceWarm) {
   // Every widget of page 0 under the pointer and away from it, each followed by a paint.
-  const LPARAM stops[] = {MAKELPARAM(964, 36), MAKELPARAM(860, 36), kInstall, kCheckBox,
-                          kAgreeText, MAKELPARAM(252, 564), MAKELPARAM(844, 564), kToggle,
-                          MAKELPARAM(500, 200)};
+  const LPARAM stops[] = {
+      MAKELPARAM(964, 36),  MAKELPARAM(860, 36),  kInstall, kCheckBox,           kAgreeText,
+      MAKELPARAM(252, 564), MAKELPARAM(844, 564), kToggle,  MAKELPARAM(500, 200)};
   auto sweep = [&] {
     for (LPARAM point : stops) {
       ::SendMessageW(window.get(), WM_MOUSEMOVE, 0, point);
