@@ -9,7 +9,8 @@ import urllib.request
 
 import pytest
 
-from conftest import BUILD_DIR, WINE_RUN, exe, run_wine, wait_until, wine_env, wine_path
+from conftest import (BUILD_DIR, WINE_RUN, exe, finish, run_wine, start_wine, wait_until,
+                      wine_env, wine_path)
 from local_update_server import LocalUpdateServer
 
 EDITION = "5d1c7a90e3b24f68a0c9e217b4f6d3a8"
@@ -248,3 +249,23 @@ def test_slow_download_reports_rising_progress(release, tmp_path):
     assert len(run.progress) >= 5
     assert all(a < b for a, b in zip(run.progress, run.progress[1:]))
     assert run.messages[-2:] == ["UWM_INSTALLER_LAUNCHED", "UPDATER_EXIT"]
+
+
+def test_client_registering_during_a_download_hears_the_last_percentage(release, tmp_path):
+    slow = release.files / "slow.exe"
+    slow.write_bytes((release.files / "package.exe").read_bytes() + bytes(2 * 1024 * 1024))
+    set_answer(release, answer("2.0", sha256_hex(slow),
+                               default=[release.url("/@trickle=50/@chunk=32768/files/slow.exe")]))
+    follower = start_wine(exe("client_window.exe"), f"--launch={exe('orbavintelup.exe')}",
+                          "--timeout=60000", "--", f"--update-server={release.address}",
+                          cwd=tmp_path)
+    try:
+        assert wait_until(lambda: PACKAGE_IN_TEMP.exists() and PACKAGE_IN_TEMP.stat().st_size,
+                          timeout=30)
+        late = run_wine(exe("client_window.exe"), "--register", "--version=1.0",
+                        "--timeout=1000", "--stay").stdout.split("\n")
+    finally:
+        finish(follower, timeout=90)
+    assert late[1] == "UWM_CLIENT_REGISTERED 0 0"
+    assert late[2].startswith("UWM_DOWNLOAD_PROGRESS ")
+    assert 0 < int(late[2].split()[1]) < 100
