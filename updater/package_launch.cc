@@ -23,22 +23,23 @@ void BrowserUpdater::LaunchPackage() {
   // Held from the verification until the process has started, so the file that was
   // verified is the file that runs.
   const UniqueHandle lock = LockPackage(packagePath);
-  if (lock && VerifyPackage()) {
-    bool elevated = false;
-    {
-      std::lock_guard<std::mutex> hold(answerLock);
-      elevated = runAsAdmin;
-    }
-    WriteDebugLine(elevated ? "Starting the update package elevated.\n"
-                            : "Starting the update package.\n");
-    const CommandLineArgs package = CommandLineArgs::FromProgram(packagePath);
-    ProcessHandle process = elevated ? StartProcessElevated(package, LaunchSettings())
-                                     : StartProcess(package, LaunchSettings());
-    // The package runs on its own; its outcome is not ours to wait for.
-    process.Close();
-    state = kLaunched;
-  } else {
-    state = PickNextUrl() ? kRetryDownload : kVerifyFailed;
+  if (!lock || !VerifyPackage()) {
+    MoveToNextUrl(kVerifyFailed);
+    return;
   }
+  bool elevated = false;
+  {
+    std::lock_guard<std::mutex> hold(answerLock);
+    elevated = runAsAdmin;
+  }
+  WriteDebugLine(elevated ? "Starting the update package elevated.\n"
+                          : "Starting the update package.\n");
+  const CommandLineArgs package = CommandLineArgs::FromProgram(packagePath);
+  ProcessHandle process = elevated ? StartProcessElevated(package, LaunchSettings())
+                                   : StartProcess(package, LaunchSettings());
+  // The package runs on its own; its outcome is not ours to wait for, and a failed start
+  // still ends the run.
+  process.Close();
+  state = kLaunched;
   ReportState(0);
 }
