@@ -30,7 +30,7 @@ InstallerView::InstallerView(bool silent, bool autoLaunch, bool makeDefault)
 
 InstallerView::~InstallerView() = default;
 
-const PageSpec& InstallerView::CurrentPage() const {
+const PageLayout& InstallerView::CurrentPage() const {
   return kPages[page.load()];
 }
 
@@ -115,11 +115,11 @@ void InstallerView::CreateWidgets() {
 }
 
 void InstallerView::OnLayout() {
-  const PageSpec& spec = CurrentPage();
+  const PageLayout& layout = CurrentPage();
   const int currentPage = page.load();
   const int right = rect.right;
   const int bottom = rect.bottom;
-  const int band = spec.band;
+  const int band = layout.band;
 
   closeButton->SetRect(RECT{right - 52, 20, right - 20, 52});
   minimizeButton->SetRect(RECT{right - 104, 20, right - 72, 52});
@@ -133,8 +133,8 @@ void InstallerView::OnLayout() {
   actionButton->SetVisible(currentPage > kCustomPage);
 
   titleLabel->SetRect(RECT{20, 20, right, 50});
-  finishedLabel->SetVisible(spec.showFinished);
-  if (spec.showFinished) {
+  finishedLabel->SetVisible(layout.showFinished);
+  if (layout.showFinished) {
     const int fx = (right - 200) / 2;
     const int fy = (bottom - band - 70) / 2;
     finishedLabel->SetRect(RECT{fx, fy, fx + 200, fy + 70});
@@ -142,44 +142,44 @@ void InstallerView::OnLayout() {
   featureLeftLabel->SetRect(RECT{0, 236, 250, 270});
   featureRightLabel->SetRect(RECT{729, 236, right, 270});
 
-  LayoutAgreementRow(spec, right, bottom);
-  LayoutPathRow(spec, right);
+  LayoutAgreementRow(layout, right, bottom);
+  LayoutPathRow(layout, right);
 }
 
-void InstallerView::LayoutAgreementRow(const PageSpec& spec, int right, int bottom) {
-  checkedBox->SetVisible(spec.showAgreement && agreed);
-  uncheckedBox->SetVisible(spec.showAgreement && !agreed);
-  agreeButton->SetVisible(spec.showAgreement);
-  licenseLink->SetVisible(spec.showAgreement);
-  featureLeftLabel->SetVisible(spec.showFeatures);
-  featureRightLabel->SetVisible(spec.showFeatures);
+void InstallerView::LayoutAgreementRow(const PageLayout& layout, int right, int bottom) {
+  checkedBox->SetVisible(layout.showAgreement && agreed);
+  uncheckedBox->SetVisible(layout.showAgreement && !agreed);
+  agreeButton->SetVisible(layout.showAgreement);
+  licenseLink->SetVisible(layout.showAgreement);
+  featureLeftLabel->SetVisible(layout.showFeatures);
+  featureRightLabel->SetVisible(layout.showFeatures);
   // The row hangs from the top of the band, so it stays put when page 1 grows the window.
-  const int y0 = bottom - spec.band - 52;
-  const int y1 = bottom - spec.band - 20;
-  if (spec.showAgreement) {
+  const int y0 = bottom - layout.band - 52;
+  const int y1 = bottom - layout.band - 20;
+  if (layout.showAgreement) {
     checkedBox->SetRect(RECT{20, y0, 52, y1});
     uncheckedBox->SetRect(RECT{20, y0, 52, y1});
     agreeButton->SetRect(RECT{52, y0, 212, y1});
     licenseLink->SetRect(RECT{212, y0, 292, y1});
   }
-  expandArrow->SetVisible(spec.showExpand);
-  collapseArrow->SetVisible(spec.showCollapse);
-  modeToggle->SetVisible(spec.showToggle);
+  expandArrow->SetVisible(layout.showExpand);
+  collapseArrow->SetVisible(layout.showCollapse);
+  modeToggle->SetVisible(layout.showToggle);
   modeToggle->SetRect(RECT{right - 140, y0, right - 20, y1});
   expandArrow->SetRect(RECT{right - 172, y0, right - 140, y1});
   collapseArrow->SetRect(RECT{right - 172, y0, right - 140, y1});
 }
 
-void InstallerView::LayoutPathRow(const PageSpec& spec, int right) {
-  pathLabel->SetVisible(spec.showPathRow);
-  pathEdit->SetVisible(spec.showPathRow);
+void InstallerView::LayoutPathRow(const PageLayout& layout, int right) {
+  pathLabel->SetVisible(layout.showPathRow);
+  pathEdit->SetVisible(layout.showPathRow);
   // Hidden with its row: before page 1 was first shown its rectangle is empty at the
   // top-left corner, where its unclipped text would spill over the title.
-  browseButton->SetVisible(spec.showPathRow);
+  browseButton->SetVisible(layout.showPathRow);
   if (!pathEdit->IsVisible())
     return;
   const int px = (right - 600) / 2;
-  const int py = spec.height - (spec.band + 40) / 2;
+  const int py = layout.height - (layout.band + 40) / 2;
   pathEdit->SetRect(RECT{px, py, px + 600, py + 40});
   // Children were laid out before this view; the native control follows the new rectangle
   // only through another pass.
@@ -189,7 +189,7 @@ void InstallerView::LayoutPathRow(const PageSpec& spec, int right) {
 }
 
 void InstallerView::OnPaint(HDC dc) {
-  const PageSpec& spec = CurrentPage();
+  const PageLayout& layout = CurrentPage();
   {
     ScopedSelectObject selectPen(dc, borderPen.get());
     ::Rectangle(dc, 0, 0, rect.right, rect.bottom);
@@ -204,6 +204,6 @@ void InstallerView::OnPaint(HDC dc) {
   BITMAP info = {};
   ::GetObjectW(background, sizeof(info), &info);
   ::SetStretchBltMode(dc, HALFTONE);
-  ::StretchBlt(dc, 0, 0, rect.right, spec.height - spec.band, pictureDc.get(), 0, 0, info.bmWidth,
-               info.bmHeight, SRCCOPY);
+  ::StretchBlt(dc, 0, 0, rect.right, layout.height - layout.band, pictureDc.get(), 0, 0,
+               info.bmWidth, info.bmHeight, SRCCOPY);
 }

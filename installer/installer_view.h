@@ -78,9 +78,9 @@ class InstallerView : public XRootView, public XViewListener, public ThreadDeleg
   // Worker thread: posts XWM_SETUP_DONE with |result| unless the finished page is shown.
   void PostSetupResult(uint32_t result);
   void CreateWidgets();
-  void LayoutAgreementRow(const PageSpec& spec, int right, int bottom);
-  void LayoutPathRow(const PageSpec& spec, int right);
-  const PageSpec& CurrentPage() const;
+  void LayoutAgreementRow(const PageLayout& layout, int right, int bottom);
+  void LayoutPathRow(const PageLayout& layout, int right);
+  const PageLayout& CurrentPage() const;
 
   const bool silent;
   const bool autoLaunch;

@@ -79,9 +79,9 @@ void InstallerView::SetAgreed(bool isAgreed) {
 
 void InstallerView::SetPage(int newPage) {
   page.store(newPage);
-  const PageSpec& spec = kPages[newPage];
-  if (SetWindowSize(SIZE{spec.width, spec.height}))
-    SetRect(RECT{0, 0, spec.width, spec.height});
+  const PageLayout& layout = kPages[newPage];
+  if (SetWindowSize(SIZE{layout.width, layout.height}))
+    SetRect(RECT{0, 0, layout.width, layout.height});
   if (newPage == kCustomPage) {
     pathEdit->SetText(installPath);
     modeToggle->SetText(LoadStringResource(IDS_DEFAULT));

@@ -12,7 +12,7 @@ enum WizardPage : int {
 };
 
 // What one page shows and how large the window is on it.
-struct PageSpec {
+struct PageLayout {
   int width;
   int height;
   int backgroundId;  // bitmap resource of the page picture
@@ -29,7 +29,7 @@ struct PageSpec {
 inline constexpr int kPageCount = 4;
 
 // Indexed by WizardPage.
-inline constexpr std::array<PageSpec, kPageCount> kPages = {{
+inline constexpr std::array<PageLayout, kPageCount> kPages = {{
     {1000, 600, 102, 0, false, true, false, true, false, true, false},
     {1000, 740, 102, 140, false, true, false, false, true, true, true},
     {1000, 600, 103, 140, false, false, true, false, false, false, false},
