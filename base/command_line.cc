@@ -43,8 +43,7 @@ bool IsSwitch(std::wstring_view element, std::wstring* switchString, std::wstrin
   return true;
 }
 
-}  // namespace
-
+// Trims the command line's white-space set from both ends of |text|.
 std::wstring_view TrimCommandLineSpace(std::wstring_view text) {
   while (!text.empty() && IsCommandLineSpace(text.front()))
     text.remove_prefix(1);
@@ -52,6 +51,8 @@ std::wstring_view TrimCommandLineSpace(std::wstring_view text) {
     text.remove_suffix(1);
   return text;
 }
+
+}  // namespace
 
 std::wstring QuoteForCommandLine(std::wstring_view element) {
   if (element.find_first_of(L" \\\"") == std::wstring_view::npos)

@@ -66,7 +66,4 @@ class CommandLineArgs {
 // Quotes |element| so that CommandLineToArgvW gives it back unchanged.
 std::wstring QuoteForCommandLine(std::wstring_view element);
 
-// Trims the command line's white-space set from both ends of |text|.
-std::wstring_view TrimCommandLineSpace(std::wstring_view text);
-
 #endif  // BASE_COMMAND_LINE_H_

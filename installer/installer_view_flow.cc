@@ -174,9 +174,7 @@ void InstallerView::EndSilentRun(int exitCode) {
 }
 
 void InstallerView::OnCommand(UINT, WPARAM, LPARAM) {
-  std::wstring typed = pathEdit->GetText();
-  if (typed != installPath)
-    installPath = std::move(typed);
+  installPath = pathEdit->GetText();
 }
 
 void InstallerView::ChooseInstallFolder() {

@@ -78,7 +78,10 @@ TEST_F(LaunchTest, PathWithSpacesStartsWithTheQuotedPathAsItsOnlyElement) {
   EXPECT_EQ(exitCode, 0u);
 
   const std::string line = ReadRecord();
-  EXPECT_EQ(JsonField(line, "command_line"), "\"" + WideToUtf8(program) + "\"");
+  // Built with append: GCC 12 warns falsely (-Wrestrict) on a literal plus a string here.
+  std::string quotedProgram = "\"";
+  quotedProgram.append(WideToUtf8(program)).append("\"");
+  EXPECT_EQ(JsonField(line, "command_line"), quotedProgram);
   wchar_t ours[MAX_PATH] = {};
   ::GetCurrentDirectoryW(MAX_PATH, ours);
   EXPECT_EQ(JsonField(line, "cwd"), WideToUtf8(ours));
