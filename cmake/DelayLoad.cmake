@@ -26,14 +26,12 @@ function(orbavintel_delay_import_library dll out)
     find_library(import_library_${dll} NAMES ${dll} lib${dll}.a REQUIRED)
     set(definitions ${CMAKE_BINARY_DIR}/delayload/${dll}.def)
     set(library ${CMAKE_BINARY_DIR}/delayload/lib${dll}_delay.a)
-    string(REPLACE "windres" "dlltool" dlltool ${CMAKE_RC_COMPILER})
-    string(REPLACE "windres" "nm" nm ${CMAKE_RC_COMPILER})
     add_custom_command(
       OUTPUT ${library}
-      COMMAND ${CMAKE_COMMAND} -DNM=${nm} -DIMPORT_LIBRARY=${import_library_${dll}}
+      COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DIMPORT_LIBRARY=${import_library_${dll}}
               -DDLL=${dll}.dll -DOUTPUT=${definitions}
               -P ${PROJECT_SOURCE_DIR}/cmake/write_import_definitions.cmake
-      COMMAND ${dlltool} --def ${definitions} --dllname ${dll}.dll
+      COMMAND ${CMAKE_DLLTOOL} --def ${definitions} --dllname ${dll}.dll
               --output-delaylib ${library}
       DEPENDS ${PROJECT_SOURCE_DIR}/cmake/write_import_definitions.cmake
       COMMENT "Delay-load import library for ${dll}.dll"
