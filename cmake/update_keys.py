@@ -17,6 +17,7 @@ import base64
 import binascii
 import hashlib
 import pathlib
+import re
 import sys
 
 # id-ecPublicKey (1.2.840.10045.2.1) and prime256v1 (1.2.840.10045.3.1.7), DER-encoded.
@@ -54,20 +55,22 @@ def read_element(data, offset, expected_tag, what):
 
 def der_from_file(text):
     """The DER bytes of a PEM or DER key file's contents."""
-    if text.lstrip().startswith(b"-----BEGIN"):
-        pem = text.decode("ascii", errors="replace")
-        begin = pem.find(PEM_BEGIN)
-        end = pem.find(PEM_END)
-        if begin < 0 or end < begin:
-            label = pem.strip().splitlines()[0]
-            hint = " (a private key: give its public half)" if "PRIVATE" in label else ""
-            raise UnusableKey(f"not a PEM public key: found \"{label}\"{hint}")
-        try:
-            return base64.b64decode("".join(pem[begin + len(PEM_BEGIN):end].split()),
-                                    validate=True)
-        except binascii.Error as error:
-            raise UnusableKey(f"bad base64 in the PEM body ({error})") from None
-    return text
+    if b"-----BEGIN" not in text:
+        return text
+    # PEM may carry explanatory text before the block.
+    pem = text.decode("ascii", errors="replace")
+    begin = pem.find(PEM_BEGIN)
+    end = pem.find(PEM_END, begin)
+    if begin < 0 or end < 0:
+        label = re.search(r"-----BEGIN ([^-]*)-----", pem)
+        label = label.group(1) if label else "?"
+        hint = " (a private key: give its public half)" if "PRIVATE" in label else ""
+        raise UnusableKey(f'not a PEM public key: found "BEGIN {label}"{hint}')
+    try:
+        return base64.b64decode("".join(pem[begin + len(PEM_BEGIN):end].split()),
+                                validate=True)
+    except binascii.Error as error:
+        raise UnusableKey(f"bad base64 in the PEM body ({error})") from None
 
 
 def parse_public_key(der):

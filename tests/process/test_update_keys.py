@@ -48,9 +48,11 @@ def off_curve_point(tmp_path):
 
 
 @pytest.mark.parametrize("content, reason", [
-    (lambda _: ec.generate_private_key(ec.SECP256R1()).private_bytes(
-        serialization.Encoding.PEM, serialization.PrivateFormat.PKCS8,
-        serialization.NoEncryption()), "a private key: give its public half"),
+    (lambda _: b"Explanatory text before the block\n" + ec.generate_private_key(
+        ec.SECP256R1()).private_bytes(serialization.Encoding.PEM,
+                                      serialization.PrivateFormat.PKCS8,
+                                      serialization.NoEncryption()),
+     "a private key: give its public half"),
     (lambda _: public_pem(ec.generate_private_key(ec.SECP384R1())), "not a P-256 key"),
     (lambda _: public_pem(rsa.generate_private_key(65537, 2048)), "not an elliptic-curve key"),
     (off_curve_point, "the point is not on the P-256 curve"),
