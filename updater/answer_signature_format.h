@@ -15,7 +15,7 @@
 // 32 bytes each, big-endian, over the message "orbavintel-answer-v1\n", the SHA-256 of the
 // request body as sent and the SHA-256 of the answer body as received.
 
-inline constexpr char kAnswerSignatureHeaderName[] = "X-Orbavintel-Signature";
+inline constexpr wchar_t kAnswerSignatureHeaderName[] = L"X-Orbavintel-Signature";
 
 struct AnswerSignatureHeader {
   std::array<uint8_t, 8> keyId;

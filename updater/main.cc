@@ -11,8 +11,8 @@
 #include "updater/browser_updater.h"
 #include "updater/client_windows.h"
 #include "updater/state_report.h"
-#include "updater/update_messages.h"
 #include "updater/update_keys.h"
+#include "updater/update_messages.h"
 #include "updater/update_server.h"
 #include "updater/updater_window.h"
 

@@ -117,7 +117,7 @@ bool BrowserUpdater::IsAnswerAuthentic(const std::string& body) const {
   if (answerKeys.empty())
     return true;
   const std::vector<std::string> signatures =
-      request.GetResponseHeaderValues(Utf8ToWide(kAnswerSignatureHeaderName).c_str());
+      request.GetResponseHeaderValues(kAnswerSignatureHeaderName);
   return CheckAnswerSignature(answerKeys, signatures, requestBody, body) == AnswerCheck::kAuthentic;
 }
 
