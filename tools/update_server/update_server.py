@@ -27,6 +27,7 @@ Resources:
   POST /control/reset                    forget which "once" challenges were already sent
   POST /control/sign-fault               the request body (a MODE, or empty for none)
                                          becomes the signing fault
+  anything else                          404
 
 Signing faults (with --signing-key), applied to update-check answers:
   no-header             send no X-Orbavintel-Signature header
@@ -36,7 +37,6 @@ Signing faults (with --signing-key), applied to update-check answers:
   replay                send the signature made for the previous check request (or, for
                         the first one, for a request that was never made)
   changed-answer        sign the answer, then append a line feed to it
-  anything else                          404
 
 Faults. A request chooses faults with leading path segments that start with "@"; they are
 removed before the resource is looked up, so /@status=500/files/a.exe is /files/a.exe
