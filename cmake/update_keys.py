@@ -28,6 +28,10 @@ P256_OID = bytes.fromhex("2a8648ce3d030107")
 P = 0xffffffff00000001000000000000000000000000ffffffffffffffffffffffff
 B = 0x5ac635d8aa3a93e7b3ebbd55769886bc651d06b0cc53b0f63bce3c3e27d2604b
 
+# The DER SubjectPublicKeyInfo of a P-256 key up to its uncompressed point (X then Y follow).
+# Ids are taken over this form, as every encoder writes it, whatever the file's encoding.
+P256_INFO_PREFIX = bytes.fromhex("3059301306072a8648ce3d020106082a8648ce3d03010703420004")
+
 PEM_BEGIN = "-----BEGIN PUBLIC KEY-----"
 PEM_END = "-----END PUBLIC KEY-----"
 
@@ -105,9 +109,8 @@ def load_key(path):
         content = pathlib.Path(path).read_bytes()
     except OSError as error:
         raise UnusableKey(f"cannot be read ({error.strerror})") from None
-    der = der_from_file(content)
-    x, y = parse_public_key(der)
-    return hashlib.sha256(der).hexdigest()[:16], x, y
+    x, y = parse_public_key(der_from_file(content))
+    return hashlib.sha256(P256_INFO_PREFIX + x + y).hexdigest()[:16], x, y
 
 
 def c_bytes(data, indent):
