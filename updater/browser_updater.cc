@@ -76,7 +76,7 @@ void BrowserUpdater::OnRequestComplete(const std::string& body) {
   }
   switch (state.load()) {
     case kChecking:
-      if (!ParseUpdateResponse(body)) {
+      if (!IsAnswerAuthentic(body) || !ParseUpdateResponse(body)) {
         state = kFailed;
         ReportState(0);
       }

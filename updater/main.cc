@@ -12,6 +12,7 @@
 #include "updater/browser_updater.h"
 #include "updater/client_windows.h"
 #include "updater/state_report.h"
+#include "updater/update_keys.h"
 #include "updater/update_messages.h"
 #include "updater/update_server.h"
 #include "updater/updater_window.h"
@@ -29,6 +30,7 @@ void CreateUpdater(const CommandLineArgs& args) {
       args.GetSwitchValueASCII("device"), args.GetSwitchValueASCII("lang"));
   updater->SetStateCallback(OnUpdaterState);
   updater->SetCheckUrl(GetUpdateCheckUrl(args));
+  updater->SetAnswerKeys(kUpdateKeys);
   BrowserUpdater* const instance = updater.get();
   SetUpdaterInstance(std::move(updater));
   RegisterClientFromCommandLine(args.GetSwitchValueASCII("client"), version);

@@ -1,5 +1,6 @@
 """Whole update runs: the real orbavintelup under Wine against the local update server."""
 
+import contextlib
 import hashlib
 import json
 import pathlib
@@ -52,13 +53,14 @@ class Run:
         return [r["path"] for r in self.requests if r["method"] == "GET"]
 
 
-@pytest.fixture
-def release(tmp_path):
-    """A server offering version 2.0 of the stand-in package, and a clean Wine temp folder."""
+@contextlib.contextmanager
+def release_server(tmp_path, *options):
+    """A server (started with |options|) serving the stand-in package, and a clean Wine temp
+    folder and registry."""
     PACKAGE_IN_TEMP.unlink(missing_ok=True)
     subprocess.run([str(WINE_RUN), "reg", "delete", ORBAVINTEL_KEY, "/f"], env=wine_env(),
                    capture_output=True)
-    with LocalUpdateServer(tmp_path / "server") as server:
+    with LocalUpdateServer(tmp_path / "server", options=options) as server:
         package = server.files / "package.exe"
         shutil.copyfile(exe("stand_in_package.exe"), package)
         server.package_hash = sha256_hex(package)
@@ -67,15 +69,22 @@ def release(tmp_path):
     PACKAGE_IN_TEMP.unlink(missing_ok=True)
 
 
+@pytest.fixture
+def release(tmp_path):
+    """A server offering version 2.0 of the stand-in package, and a clean Wine temp folder."""
+    with release_server(tmp_path) as server:
+        yield server
+
+
 def set_answer(server, text):
     urllib.request.urlopen(server.url("/control/answer"), data=text.encode(), timeout=5).read()
 
 
-def run_update(server, tmp_path, *switches, version="1.0.0.0"):
+def run_update(server, tmp_path, *switches, version="1.0.0.0", program="orbavintelup.exe"):
     """Runs the updater through the test client until the run ends."""
     (tmp_path / version).mkdir(exist_ok=True)
     record = tmp_path / "record.jsonl"
-    result = run_wine(exe("client_window.exe"), f"--launch={exe('orbavintelup.exe')}",
+    result = run_wine(exe("client_window.exe"), f"--launch={exe(program)}",
                       "--timeout=60000", "--", f"--version={version}",
                       f"--update-server={server.address}", *switches, cwd=tmp_path,
                       env={"ORBAVINTEL_STAND_IN_RECORD": wine_path(record)}, timeout=90)
