@@ -30,6 +30,7 @@ cleanup() {
 }
 trap cleanup EXIT
 wine_path() { local p=$1; echo "Z:${p//\//\\}"; }
+calc() { awk "BEGIN { print $* }"; }
 
 # A typical check: the form of an installation with its digests, and a release's answer.
 printf 'version=1.0.0.0&edition=5d1c7a90e3b24f68a0c9e217b4f6d3a8&arch=x64&channel=stable' \
@@ -59,7 +60,7 @@ printf '  %-52s %9.1f us\n' "each later check (CNG import and verify, SHA-256)" 
 printf '  %-52s %9.2f us\n' "  of which the message digest (our SHA-256)" \
   "$(field digest_us "$line")"
 printf '  %-52s %9.2f us   check / JSON = %.1f\n' "reference: reading the answer as JSON" \
-  "$json" "$(echo "$verify / $json" | bc -l)"
+  "$json" "$(calc "$verify / $json")"
 
 # Whole runs against a signing server that answers "no update".
 echo '{"version": "0.1"}' >"$work/no_update.json"
@@ -77,7 +78,7 @@ for _ in $(seq "$runs"); do
   for program in orbavintelup orbavintelup_signed; do
     start=$(now)
     "$wine_run" "$bin/$program.exe" --version=1.0.0.0 --update-server="$server" >/dev/null 2>&1
-    elapsed=$(echo "$(now) - $start" | bc -l)
+    elapsed=$(calc "$(now) - $start")
     if [ "$program" = orbavintelup ]; then plain+=("$elapsed"); else signed+=("$elapsed"); fi
   done
 done
@@ -86,4 +87,4 @@ s=$(median "${signed[@]}")
 echo "Whole update runs ending in \"no update\", median of $runs each, seconds:"
 printf '  %-52s %9.3f\n' "orbavintelup.exe (no keys, header ignored)" "$p"
 printf '  %-52s %9.3f   difference %+.3f s\n' "orbavintelup_signed.exe (verifies the answer)" \
-  "$s" "$(echo "$s - $p" | bc -l)"
+  "$s" "$(calc "$s - $p")"
