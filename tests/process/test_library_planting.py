@@ -12,10 +12,9 @@ import subprocess
 
 import pytest
 
-from conftest import WINE_RUN, exe, run_wine, wine_path
+from conftest import SOURCE_DIR, exe, run_wine, wine_path
 from installer_support import gui_env, installer_prefix  # noqa: F401
-from local_update_server import LocalUpdateServer
-from test_update_run import answer, set_answer, sha256_hex
+from test_update_run import answer, release_server, set_answer
 
 KNOWN_DLLS = {
     "kernel32", "user32", "gdi32", "advapi32", "shell32", "shlwapi", "ole32", "oleaut32",
@@ -30,6 +29,7 @@ GCC = "x86_64-w64-mingw32-gcc"
 WINE_LIBRARIES = [pathlib.Path("/usr/lib/x86_64-linux-gnu/wine/x86_64-windows"),
                   pathlib.Path("/usr/lib/wine/x86_64-windows")]
 PLANTING_SOURCES = pathlib.Path(__file__).resolve().parent / "planting"
+KEYS = SOURCE_DIR / "tests" / "updater" / "keys"
 LOADED = re.compile(r'Loaded L"(?:[^"]*\\\\)?([^"\\]+)\.dll"', re.IGNORECASE)
 C_NAME = re.compile(r"^[A-Za-z_][A-Za-z0-9_]*$")
 
@@ -169,24 +169,26 @@ def delay_loads(trace):
     return found
 
 
-def test_updater_runs_no_planted_library(tmp_path):
+# The signed updater also loads the system's cryptography to check the answer.
+@pytest.mark.parametrize("program, server_options, also", [
+    ("orbavintelup.exe", (), {"winhttp", "userenv"}),
+    ("orbavintelup_signed.exe", ("--signing-key", KEYS / "test_key_a.private.pem"),
+     {"winhttp", "userenv", "bcrypt"}),
+])
+def test_updater_runs_no_planted_library(tmp_path, program, server_options, also):
     plant = Plant(tmp_path)
     record = tmp_path / "package_record.jsonl"
-    with LocalUpdateServer(tmp_path / "server") as server:
-        package = server.files / "package.exe"
-        shutil.copyfile(exe("stand_in_package.exe"), package)
-        set_answer(server, answer("2.0", sha256_hex(package),
-                                  default=[server.url("/files/package.exe")]))
+    with release_server(tmp_path, *server_options) as server:
+        set_answer(server, answer("2.0", server.package_hash, default=[server.package_url]))
 
-        def update_run(program, env):
+        def update_run(copy, env):
             record.unlink(missing_ok=True)
             env = dict(env, ORBAVINTEL_STAND_IN_RECORD=wine_path(record))
-            return run_wine(str(program), "--version=1.0.0.0",
-                            f"--update-server={server.address}", env=env, timeout=90)
+            return run_wine(str(copy), "--version=1.0.0.0", f"--update-server={server.address}",
+                            env=env, timeout=90)
 
-        ran, planted, attacked = planted_and_ran(plant, update_run, exe("orbavintelup.exe"),
-                                                 also={"winhttp", "userenv"})
-    assert {"winhttp", "userenv"} <= planted
+        ran, planted, attacked = planted_and_ran(plant, update_run, exe(program), also=also)
+    assert also <= planted
     assert ran == set()
     # The whole run still happened: checked, downloaded, verified and started the package.
     assert attacked.returncode == 0
