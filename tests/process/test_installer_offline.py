@@ -1,12 +1,11 @@
 """The offline install in the real installer: the payload written to the temporary folder,
 the mini installer's command line, progress steps, failures, and the browser launch."""
 
-import time
-
 import pytest
 
 from conftest import BIN_DIR, exe, start_wine, wine_path, wait_until
-from installer_support import (CLIENT_STATE_KEY, CLOSE, INSTALL, XWM_SETUP_DONE,  # noqa: F401
+from installer_support import (ACTION_ON_600, CLIENT_STATE_KEY, CLOSE, INSTALL,  # noqa: F401
+                               XWM_SETUP_DONE,
                                gui_env, installer_prefix, probe, reg_delete_key, reg_query,
                                reg_set, start_installer)
 
@@ -117,8 +116,8 @@ def test_interactive_failure_offers_done_which_closes_without_launching(start_in
     probe.find_visible()
     probe.click(INSTALL)
     # Done is offered: the action button closes the program (Launch would start a browser).
-    assert wait_until(lambda: not installer.running() or (probe.click((500, 530)) or False)
-                      and not installer.running(), timeout=20, interval=0.3)
+    assert installer.wait_for_debug("\nInstallerView::DoneSetup: 3\n")
+    probe.click(ACTION_ON_600)
     result = installer.wait()
     assert result.returncode == 0
     assert "fail init offline package.\n" in result.debug
@@ -195,8 +194,8 @@ def test_closing_while_installing_asks_to_wait_and_an_early_result_wins(start_in
     assert installer.running()
     # Another program's result brings the finished page before the mini installer ends.
     probe.post(XWM_SETUP_DONE, 7)
-    assert wait_until(lambda: record.values("mini_result"), timeout=20)
-    time.sleep(0.5)  # the worker's last step, which must post nothing
+    # The worker's last step, which must post nothing.
+    assert installer.wait_for_debug("\nmini installer quit.\n")
     probe.click(CLOSE)
     result = installer.wait(timeout=20)
     assert result.returncode == 0
