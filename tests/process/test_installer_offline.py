@@ -2,6 +2,7 @@
 the mini installer's command line, progress steps, failures, and the browser launch."""
 
 import pathlib
+import re
 import resource
 import signal
 import subprocess
@@ -11,7 +12,7 @@ import pytest
 from conftest import (BIN_DIR, WINE_RUN, WineRun, exe, run_wine, start_wine, wine_env,
                       wine_path, wait_until)
 from installer_support import (ACTION_ON_600, CLIENT_STATE_KEY, CLOSE, INSTALL,  # noqa: F401
-                               XWM_SETUP_DONE, gui_env, installer_prefix, probe,
+                               LICENSE_LINK, PREFIX_ENV, XWM_SETUP_DONE, gui_env, installer_prefix, probe,
                                reg_delete_key, reg_query, reg_set, start_installer)
 
 PAYLOAD_FILE = "orbavintel_install.exe"
@@ -251,6 +252,32 @@ def test_missing_launch_command_fails_to_launch_without_a_box(start_installer, r
     launch = result.debug.index("auto launch when installed.\n")
     assert result.debug[launch + 1:launch + 3] == ["\n", "fail launch browser.\n"]
     assert result.returncode == 0
+
+
+@pytest.fixture
+def http_stand_in():
+    """The stand-in browser registered for http, so that opening a web address records it.
+    (Wine 8 reads the handler from the machine's classes only, not from the user's.)"""
+    key = r"HKLM\Software\Classes\http\shell\open\command"
+    listed = run_wine("reg", "query", key, "/ve", env=PREFIX_ENV).stdout
+    original = next(line.split(None, 2)[2] for line in listed.splitlines()
+                    if line.strip().startswith("(Default)"))
+    command = f'"{wine_path(BIN_DIR / "stand_in_browser.exe")}" "%1"'
+    run_wine("reg", "add", key, "/ve", "/d", command, "/f", env=PREFIX_ENV)
+    yield
+    run_wine("reg", "add", key, "/ve", "/d", original, "/f", env=PREFIX_ENV)
+
+
+def test_licence_link_opens_the_terms_address(http_stand_in, start_installer, record, probe):
+    installer = start_installer(env=record.env)
+    probe.find_visible()
+    probe.click(LICENSE_LINK)
+    assert wait_until(lambda: record.values("browser_cmdline"), timeout=20)
+    probe.click(CLOSE)
+    assert installer.wait().returncode == 0
+    # English (United States) under LC_ALL=C.UTF-8.
+    assert re.search(r' "http://[^/"]+/orbavintel/terms/pc/\?l=en&r=US"$',
+                     record.values("browser_cmdline")[0])
 
 
 def test_closing_while_installing_asks_to_wait_and_an_early_result_wins(start_installer,
