@@ -12,8 +12,9 @@ import pytest
 from conftest import (BIN_DIR, WINE_RUN, WineRun, exe, run_wine, start_wine, wine_env,
                       wine_path, wait_until)
 from installer_support import (ACTION_ON_600, CLIENT_STATE_KEY, CLOSE, INSTALL,  # noqa: F401
-                               LICENSE_LINK, PREFIX_ENV, XWM_SETUP_DONE, gui_env, installer_prefix, probe,
-                               reg_delete_key, reg_query, reg_set, start_installer)
+                               LICENSE_LINK, PREFIX_ENV, XWM_SETUP_DONE, gui_env,
+                               installer_prefix, probe, reg_delete_key, reg_query, reg_set,
+                               start_installer)
 
 PAYLOAD_FILE = "orbavintel_install.exe"
 
@@ -257,7 +258,7 @@ def test_missing_launch_command_fails_to_launch_without_a_box(start_installer, r
 @pytest.fixture
 def http_stand_in():
     """The stand-in browser registered for http, so that opening a web address records it.
-    (Wine 8 reads the handler from the machine's classes only, not from the user's.)"""
+    (Wine 8 did not follow a handler registered in the user's classes.)"""
     key = r"HKLM\Software\Classes\http\shell\open\command"
     listed = run_wine("reg", "query", key, "/ve", env=PREFIX_ENV).stdout
     original = next(line.split(None, 2)[2] for line in listed.splitlines()

@@ -192,7 +192,7 @@ def test_silent_refusal_ends_at_once_without_a_box(hostile, code, line, message,
 
 
 def test_two_silent_installers_started_together_install_once(start_installer, tmp_path):
-    # Both used to pass the window search before either window existed.
+    # Neither window exists yet when both start: the window search alone lets both through.
     for round_number in range(5):
         record = tmp_path / f"record{round_number}.txt"
         env = dict(NO_INSTALL, ORBAVINTEL_STANDIN_RECORD=wine_path(record))

@@ -81,9 +81,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (!delay.empty())
     ::Sleep(static_cast<DWORD>(_wtoi(delay.c_str())));
   const std::wstring waitFor = EnvironmentValue(L"ORBAVINTEL_STANDIN_WAIT_FOR");
-  for (int i = 0; !waitFor.empty() && i < 1200 &&
-                  ::GetFileAttributesW(waitFor.c_str()) == INVALID_FILE_ATTRIBUTES;
-       ++i) {
+  for (int step = 0; !waitFor.empty() && step < 1200; ++step) {
+    if (::GetFileAttributesW(waitFor.c_str()) != INVALID_FILE_ATTRIBUTES)
+      break;
     ::Sleep(50);
   }
   const int exitCode = _wtoi(EnvironmentValue(L"ORBAVINTEL_STANDIN_EXIT_CODE").c_str());
