@@ -195,13 +195,23 @@ def test_two_silent_installers_started_together_install_once(start_installer, tm
     # Neither window exists yet when both start: the window search alone lets both through.
     for round_number in range(5):
         record = tmp_path / f"record{round_number}.txt"
-        env = dict(NO_INSTALL, ORBAVINTEL_STANDIN_RECORD=wine_path(record))
+        release = tmp_path / f"release{round_number}"
+        # The installer that goes ahead waits for the release, so the two surely overlap.
+        env = dict(NO_INSTALL, ORBAVINTEL_STANDIN_RECORD=wine_path(record),
+                   ORBAVINTEL_STANDIN_WAIT_FOR=wine_path(release))
         pair = [start_installer("/s", env=env) for _ in range(2)]
+
+        def installs():
+            return record.read_text().count("mini_cmdline=") if record.exists() else 0
+
+        assert wait_until(lambda: installs() == 2 or not all(run.running() for run in pair),
+                          timeout=30)
+        release.touch()
         results = [run.wait(timeout=30) for run in pair]
         assert [r.returncode for r in results] == [0, 0]
         refused = ["Installer already running.\n" in r.debug for r in results]
         assert sorted(refused) == [False, True], round_number
-        assert record.read_text().count("mini_cmdline=") == 1, round_number
+        assert installs() == 1, round_number
 
 
 def test_folder_picker_opens_on_the_current_path_and_cancel_changes_nothing(start_installer,
