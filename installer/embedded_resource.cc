@@ -22,10 +22,14 @@ bool EmbeddedResource::WriteToFile(const wchar_t* path) const {
     return false;
   const DWORD size = Size();
   DWORD written = 0;
-  // A short write is a failure too: the mini installer would be cut.
-  if (!::WriteFile(file.get(), bytes, size, &written, nullptr) || written != size)
-    return false;
-  // Closing is part of the result (it may flush the last bytes), so it is done here rather
-  // than by the owner.
-  return ::CloseHandle(file.release()) != FALSE;
+  // A short write is a failure too: the mini installer would be cut. Closing is part of the
+  // result (it may flush the last bytes).
+  const bool complete = ::WriteFile(file.get(), bytes, size, &written, nullptr) &&
+                        written == size && ::CloseHandle(file.release());
+  if (!complete) {
+    // Nobody may take a cut program for the mini installer: what was written goes.
+    file.reset();
+    ::DeleteFileW(path);
+  }
+  return complete;
 }

@@ -17,7 +17,7 @@ class EmbeddedResource {
   uint32_t Size() const;
   // Writes the bytes to |path| (replacing a file there) with one write straight from the
   // resource memory. False when the resource cannot be loaded, the file cannot be created
-  // (a locked one, say), or writing or closing fails.
+  // (a locked one, say), or writing or closing fails; the file is then deleted again.
   bool WriteToFile(const wchar_t* path) const;
 
  private:

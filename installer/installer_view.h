@@ -45,7 +45,7 @@ class InstallerView : public XRootView, public XViewListener, public ThreadDeleg
 
   // Checks the agreement and the folder, records the folder and starts the install worker.
   // False, after a message box and with nothing changed, when a check fails; a silent run
-  // then ends with a non-zero exit code.
+  // shows no box and ends at once with a non-zero exit code.
   bool StartInstall();
   // Switches to |newPage|: window size, toggle text, path reset on page 0, layout.
   void SetPage(int newPage);
@@ -66,10 +66,14 @@ class InstallerView : public XRootView, public XViewListener, public ThreadDeleg
   const std::wstring& GetInstallPath() const { return installPath; }
 
  private:
-  // Shows a message box without owner, captioned with string 203.
+  // Shows a message box without owner, captioned with string 203; a silent run only logs
+  // that it shows none.
   void ShowMessage(UINT textId, UINT icon);
-  // A silent run cannot ask anyone: it ends with |exitCode| instead of waiting.
-  void EndSilentRun(int exitCode);
+  // Tells why the install cannot start: a message box, or in a silent run, which cannot ask
+  // anyone, the end of the program with |silentExitCode| at once.
+  void RefuseInstall(UINT textId, UINT icon, int silentExitCode);
+  // Whether the folder fits a path: neither cut by the path box nor longer than 259.
+  bool InstallPathFits() const;
   void ChooseInstallFolder();
   void RecordPartnerData();
   // Worker thread: writes and runs the mini installer, advancing the progress strip, and

@@ -100,17 +100,21 @@ bool InstallerView::StartInstall() {
     ShowMessage(IDS_CHECK_AGREEMENT, MB_ICONINFORMATION);
     return false;
   }
+  if (!InstallPathFits()) {
+    WriteDebugLine("Install folder too long.\n");
+    RefuseInstall(IDS_FOLDER_REFUSED, MB_ICONWARNING, kExitFolderRefused);
+    return false;
+  }
   if (!CheckInstallVolume(installPath)) {
-    ShowMessage(IDS_FOLDER_REFUSED, MB_ICONWARNING);
-    EndSilentRun(kExitFolderRefused);
+    WriteDebugLine("Install folder refused.\n");
+    RefuseInstall(IDS_FOLDER_REFUSED, MB_ICONWARNING, kExitFolderRefused);
     return false;
   }
   if (installPath == GetDefaultInstallDir())
     WriteDebugLine("Will install to the default location.\n");
   if (!WriteCustomInstallPath(installPath)) {
     WriteDebugLine("Fail write install path.\n");
-    ShowMessage(IDS_REGISTRY_FAILED, MB_ICONERROR);
-    EndSilentRun(kExitInstallPathNotRecorded);
+    RefuseInstall(IDS_REGISTRY_FAILED, MB_ICONERROR, kExitInstallPathNotRecorded);
     return false;
   }
   actionButton->SetText(LoadStringResource(IDS_INSTALLING));
@@ -119,6 +123,9 @@ bool InstallerView::StartInstall() {
   uncheckedBox->SetEnabled(false);
   launchOnDone = false;
   SetPage(kInstallingPage);
+  // Until the result arrives, a silent run that is closed has not installed anything yet.
+  if (silent)
+    SetQuitCode(kExitInterrupted);
   worker.SetDelegate(this);
   if (!worker.Start()) {
     // Without a worker no result would ever come: report the failure instead of waiting.
@@ -145,11 +152,10 @@ void InstallerView::DoneSetup(uint32_t result) {
     actionButton->SetEnabled(true);
   }
   SetPage(kFinishedPage);
-  if (autoLaunch || silent) {
-    if (silent && !succeeded)
-      SetQuitCode(kExitSetupFailed);
+  if (silent)
+    SetQuitCode(succeeded ? kExitNormal : kExitSetupFailed);
+  if (autoLaunch || silent)
     Close();
-  }
 }
 
 void InstallerView::RecordPartnerData() {
@@ -160,16 +166,30 @@ void InstallerView::RecordPartnerData() {
   WriteInstallerName(OwnFileName());
 }
 
+bool InstallerView::InstallPathFits() const {
+  // The box reads at most 259 characters: a longer folder must not pass as its cut start.
+  const HWND box = pathEdit->GetControl();
+  if (box && ::GetWindowTextLengthW(box) >= XEditBox::kTextBufferSize)
+    return false;
+  return installPath.size() < MAX_PATH;
+}
+
 void InstallerView::ShowMessage(UINT textId, UINT icon) {
+  // Nobody would answer it: an unattended run must never stop at a box.
+  if (silent) {
+    WriteDebugLineF("Silent run shows no message %u.\n", textId);
+    return;
+  }
   const std::wstring text = LoadStringResource(textId);
   const std::wstring caption = LoadStringResource(IDS_MESSAGE_CAPTION);
   ::MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | icon);
 }
 
-void InstallerView::EndSilentRun(int exitCode) {
+void InstallerView::RefuseInstall(UINT textId, UINT icon, int silentExitCode) {
+  ShowMessage(textId, icon);
   if (!silent)
     return;
-  SetQuitCode(exitCode);
+  SetQuitCode(silentExitCode);
   Close();
 }
 

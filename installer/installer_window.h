@@ -13,6 +13,9 @@ inline constexpr int kExitWindowNotCreated = 2;
 // Silent runs only: the install could not start or did not succeed.
 inline constexpr int kExitFolderRefused = 3;
 inline constexpr int kExitInstallPathNotRecorded = 4;
+// The mini installer could not be written or started (its own exit code is not read).
 inline constexpr int kExitSetupFailed = 5;
+// The window was closed after the install started and before its result arrived.
+inline constexpr int kExitInterrupted = 6;
 
 #endif  // INSTALLER_INSTALLER_WINDOW_H_

@@ -11,6 +11,7 @@
 #include "installer/installer_switches.h"
 #include "installer/installer_view.h"
 #include "installer/installer_window.h"
+#include "installer/single_instance.h"
 #include "installer/ui/back_buffer.h"
 #include "installer/ui/installer_wnd_proc.h"
 #include "installer/ui/window_position.h"
@@ -40,7 +41,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   WriteDebugLineF("Installer switches: /s %d, /r %d, /d %d.\n", switches.silent,
                   switches.autoLaunch, switches.makeDefault);
 
-  if (::FindWindowW(kInstallerWindowClass, nullptr)) {
+  const SingleInstance single;
+  if (!single.IsFirst()) {
     WriteDebugLine("Installer already running.\n");
     return kExitNormal;
   }
@@ -78,6 +80,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   ::ShowWindow(window, switches.silent ? SW_HIDE : SW_SHOW);
 
   const int exitCode = RunMessageLoop();
+  if (exitCode == kExitInterrupted)
+    WriteDebugLine("Silent install interrupted before its result.\n");
   ReleaseBackBuffer();
   if (SUCCEEDED(com))
     ::CoUninitialize();

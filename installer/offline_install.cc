@@ -1,7 +1,8 @@
 // The install worker: writes the embedded mini installer to the temporary folder, runs it,
 // advances the progress strip while waiting and hands the result to the window thread.
 
-#include <cwchar>
+#include <iterator>
+#include <string>
 
 #include "base/win/debug_output.h"
 #include "base/win/scoped_handle.h"
@@ -16,7 +17,22 @@ constexpr wchar_t kPayloadName[] = L"ID_MINI_INSTALLER";
 constexpr wchar_t kPayloadType[] = L"XBIN";
 constexpr wchar_t kPayloadFileName[] = L"orbavintel_install.exe";
 constexpr DWORD kProgressStepMs = 60;
-constexpr size_t kPathBufferSize = MAX_PATH;
+constexpr DWORD kPathBufferSize = MAX_PATH;
+
+// The payload's file in the temporary folder. False when the folder is not known in full
+// (GetTempPathW gives nothing, or only the size it would need) or the file's path would
+// not fit a path buffer: the payload must never land, or run, anywhere else.
+bool PayloadPath(std::wstring& path) {
+  wchar_t folder[kPathBufferSize] = {};
+  const DWORD length = ::GetTempPathW(kPathBufferSize, folder);
+  if (length == 0 || length >= kPathBufferSize)
+    return false;
+  if (length + std::size(kPayloadFileName) > kPathBufferSize)
+    return false;
+  path.assign(folder, length);
+  path += kPayloadFileName;
+  return true;
+}
 
 }  // namespace
 
@@ -34,25 +50,26 @@ void InstallerView::PerformOfflineInstall() {
     return;
   }
 
-  wchar_t tempFolder[kPathBufferSize] = {};
-  ::GetTempPathW(kPathBufferSize, tempFolder);
-  wchar_t path[kPathBufferSize] = {};
-  std::swprintf(path, kPathBufferSize, L"%ls%ls", tempFolder, kPayloadFileName);
-  if (!payload.WriteToFile(path)) {
+  std::wstring path;
+  const bool pathFits = PayloadPath(path);
+  if (!pathFits)
+    WriteDebugLine("Temporary folder does not fit a path.\n");
+  if (!pathFits || !payload.WriteToFile(path.c_str())) {
     WriteDebugLine("fail extract offline package.\n");
     PostSetupResult(kSetupPayloadNotWritten);
     return;
   }
 
-  wchar_t commandLine[kPathBufferSize] = {};
-  std::swprintf(commandLine, kPathBufferSize, L"%ls --make-chrome-default", path);
-  WriteDebugLine(std::wstring(commandLine) + L"\n");
+  // Not a fixed buffer: a long temporary folder would cut the switch off.
+  std::wstring commandLine = path + L" --make-chrome-default";
+  WriteDebugLine(commandLine + L"\n");
 
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started = {};
-  const bool running = ::CreateProcessW(path, makeDefault ? commandLine : nullptr, nullptr, nullptr,
-                                        FALSE, 0, nullptr, nullptr, &startup, &started) != FALSE;
+  const bool running =
+      ::CreateProcessW(path.c_str(), makeDefault ? commandLine.data() : nullptr, nullptr, nullptr,
+                       FALSE, 0, nullptr, nullptr, &startup, &started) != FALSE;
   UniqueHandle process(running ? started.hProcess : nullptr);
   UniqueHandle mainThread(running ? started.hThread : nullptr);
   if (!running)

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "base/win/scoped_handle.h"
 #include "installer/ui/gdi_handles.h"
+#include "installer/ui/resources/resource_ids.h"
+#include "installer/ui/x_button.h"
 #include "tests/installer/test_window.h"
 
 namespace {
@@ -133,5 +137,28 @@ TEST_F(InstallerViewTest, RepaintingTheWholeWizardAllocatesNothingOnceWarm) {
   EXPECT_EQ(GdiObjectsCreated(), created);
   EXPECT_EQ(MemoryDcsAlive(), dcs);
 }
+
+// A setup result, from the worker or from any other sender, and the action button's text.
+class SetupResultTest : public InstallerViewTest,
+                        public ::testing::WithParamInterface<std::pair<uint32_t, UINT>> {};
+
+TEST_P(SetupResultTest, ActionButtonReadsLaunchOnlyAfterSuccess) {
+  ::SendMessageW(window.get(), XWM_SETUP_DONE, GetParam().first, 0);
+  ASSERT_EQ(view->GetPage(), 3);
+  auto* action = dynamic_cast<XButton*>(view->HitTest(POINT{500, 530}));
+  ASSERT_NE(action, nullptr);
+  ASSERT_FALSE(action->GetText().empty());
+  EXPECT_EQ(action->GetText(), view->LoadStringResource(GetParam().second));
+}
+
+// 0, 1 and 2 are success; every other value, read unsigned, is a failure.
+INSTANTIATE_TEST_SUITE_P(Results,
+                         SetupResultTest,
+                         ::testing::Values(std::make_pair(0u, UINT{IDS_LAUNCH}),
+                                           std::make_pair(1u, UINT{IDS_LAUNCH}),
+                                           std::make_pair(2u, UINT{IDS_LAUNCH}),
+                                           std::make_pair(3u, UINT{IDS_DONE}),
+                                           std::make_pair(7u, UINT{IDS_DONE}),
+                                           std::make_pair(0xFFFFFFFFu, UINT{IDS_DONE})));
 
 }  // namespace

@@ -11,7 +11,8 @@ import pytest
 
 SOURCE_DIR = pathlib.Path(
     os.environ.get("ORBAVINTEL_SOURCE_DIR", pathlib.Path(__file__).resolve().parents[2]))
-BUILD_DIR = pathlib.Path(os.environ.get("ORBAVINTEL_BUILD_DIR", SOURCE_DIR / "build"))
+# Absolute: Wine refuses a relative prefix, which a relative build folder would give.
+BUILD_DIR = pathlib.Path(os.environ.get("ORBAVINTEL_BUILD_DIR", SOURCE_DIR / "build")).resolve()
 BIN_DIR = BUILD_DIR / "bin"
 WINE_RUN = SOURCE_DIR / "cmake" / "wine-run"
 

@@ -12,11 +12,14 @@ would open them where no X client sees them.
 import contextlib
 import os
 import pathlib
+import shutil
 import subprocess
+import tempfile
 
 import pytest
 
-from conftest import BIN_DIR, BUILD_DIR, exe, finish, run_wine, start_wine, wait_until
+from conftest import (BUILD_DIR, WINE_RUN, WineRun, debug_lines, exe, run_wine, wait_until,
+                      wine_env)
 
 INSTALLER_PREFIX = BUILD_DIR / "wineprefix-installer"
 # The environment every Wine program of these tests gets; the display is added by gui_env.
@@ -136,33 +139,49 @@ def reg_set(key, value, data, kind="REG_SZ"):
 
 
 class InstallerRun:
-    """One started installer; `result` holds its WineRun once it has ended."""
+    """One started installer; `result` holds its WineRun once it has ended.
 
-    def __init__(self, env, *args, program="installer.exe"):
-        self.process = start_wine(exe(program), *args, env=env)
+    Its output goes to files rather than pipes, so that the debug lines can be read while it
+    runs (to act on a state only once the program has logged it) and programs it starts,
+    which inherit the output, never hold up the end."""
+
+    def __init__(self, env, *args, program="installer.exe", folder=None):
+        self.folder = pathlib.Path(tempfile.mkdtemp(prefix="installer-run-", dir=folder))
+        self.stdout_path = self.folder / "stdout.txt"
+        self.stderr_path = self.folder / "stderr.txt"
+        with open(self.stdout_path, "w") as out, open(self.stderr_path, "w") as err:
+            self.process = subprocess.Popen(
+                [str(WINE_RUN), exe(program), *args], stdout=out, stderr=err,
+                stdin=subprocess.DEVNULL, env=wine_env(dict(env, WINE_RUN_STREAM="1")))
         self.probe = Probe(env)
         self.result = None
 
+    def debug(self):
+        """The debug lines written so far."""
+        return debug_lines(self.stderr_path.read_text(encoding="utf-8", errors="replace"))
+
+    def wait_for_debug(self, text, timeout=30.0):
+        """Waits until the program's debug output holds |text|; False when not in time."""
+        return wait_until(lambda: text in "".join(self.debug()), timeout=timeout, interval=0.1)
+
     def wait(self, timeout=60):
         if self.result is None:
-            self.result = finish(self.process, timeout=timeout)
+            self.process.wait(timeout=timeout)
+            stdout = self.stdout_path.read_text(encoding="utf-8", errors="replace")
+            stderr = self.stderr_path.read_text(encoding="utf-8", errors="replace")
+            self.result = WineRun(subprocess.CompletedProcess(
+                self.process.args, self.process.returncode, stdout, stderr))
+            shutil.rmtree(self.folder, ignore_errors=True)
         return self.result
 
     def running(self):
         return self.process.poll() is None
 
-    def close_when_possible(self, timeout=60.0):
-        """Presses the close button until the program ends: on the installing page that
-        raises the "please wait" box, which is dismissed before the next try."""
-        def ended():
-            if not self.running():
-                return True
-            self.probe.click(CLOSE)
-            if self.probe.dialog(timeout_ms=300):
-                self.probe.dismiss()
-            return not self.running()
-
-        assert wait_until(ended, timeout=timeout, interval=0.2)
+    def close_when_done(self, timeout=60.0):
+        """Once the done step has shown the finished page, presses the close button once and
+        waits for the program to end."""
+        assert self.wait_for_debug("\nInstallerView::DoneSetup: ", timeout=timeout)
+        self.probe.click(CLOSE)
         return self.wait()
 
     def stop(self):
@@ -172,11 +191,10 @@ class InstallerRun:
         while self.running() and self.probe.dialog(timeout_ms=0):
             self.probe.dismiss()
         if self.running() and self.probe.find(timeout_ms=0):
-            self.probe.post(0x0010, 0)  # WM_CLOSE
-            try:
+            # The window may go on its own meanwhile: a failed post is no error here.
+            self.probe.run("post", WINDOW_CLASS, 0x0010, 0)  # WM_CLOSE
+            with contextlib.suppress(subprocess.TimeoutExpired):
                 return self.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                pass
         if self.running():
             self.process.kill()
         return self.wait()

@@ -1,14 +1,20 @@
 """The offline install in the real installer: the payload written to the temporary folder,
 the mini installer's command line, progress steps, failures, and the browser launch."""
 
-import time
+import pathlib
+import re
+import resource
+import signal
+import subprocess
 
 import pytest
 
-from conftest import BIN_DIR, exe, start_wine, wine_path, wait_until
-from installer_support import (CLIENT_STATE_KEY, CLOSE, INSTALL, XWM_SETUP_DONE,  # noqa: F401
-                               gui_env, installer_prefix, probe, reg_delete_key, reg_query,
-                               reg_set, start_installer)
+from conftest import (BIN_DIR, WINE_RUN, WineRun, exe, run_wine, start_wine, wine_env,
+                      wine_path, wait_until)
+from installer_support import (ACTION_ON_600, CLIENT_STATE_KEY, CLOSE, INSTALL,  # noqa: F401
+                               LICENSE_LINK, PREFIX_ENV, XWM_SETUP_DONE, gui_env,
+                               installer_prefix, probe, reg_delete_key, reg_query, reg_set,
+                               start_installer)
 
 PAYLOAD_FILE = "orbavintel_install.exe"
 
@@ -111,14 +117,49 @@ def test_locked_payload_file_stops_with_done(start_installer, record, probe, gui
     assert leftover.exists()
 
 
+def test_failed_payload_write_leaves_no_file(start_installer, record, probe, gui_env):
+    leftover = probe.temp_dir() / PAYLOAD_FILE
+    leftover.unlink(missing_ok=True)
+    limit = (BIN_DIR / "stand_in_mini_installer.exe").stat().st_size // 2
+
+    def limit_file_size():
+        # Writes beyond the limit fail (EFBIG) instead of ending the process.
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
+
+    completed = subprocess.run([str(WINE_RUN), exe("installer.exe"), "/s"], capture_output=True,
+                               text=True, errors="replace", timeout=60,
+                               env=wine_env(dict(gui_env, **record.env)),
+                               preexec_fn=limit_file_size, stdin=subprocess.DEVNULL)
+    result = WineRun(completed)
+    assert "fail extract offline package.\n" in result.debug
+    assert result.returncode == 5
+    assert not leftover.exists()
+    assert record.values("mini_cmdline") == []
+
+
+def test_closing_a_silent_install_before_its_result_ends_with_6(start_installer, record,
+                                                                 probe, tmp_path):
+    release = tmp_path / "release"
+    installer = start_installer("/s", env=dict(record.env, ORBAVINTEL_STANDIN_NO_INSTALL="1",
+                                              ORBAVINTEL_STANDIN_WAIT_FOR=wine_path(release)))
+    assert wait_until(lambda: record.values("mini_cmdline"), timeout=20)
+    probe.post(0x0010, 0)  # WM_CLOSE to the hidden window
+    result = installer.wait(timeout=20)
+    assert result.returncode == 6
+    assert "Silent install interrupted before its result.\n" in result.debug
+    assert "\nreceived XWM_SETUP_DONE\n" not in result.debug
+    release.touch()
+
+
 def test_interactive_failure_offers_done_which_closes_without_launching(start_installer,
                                                                         record, probe):
     installer = start_installer(env=record.env, program="installer_without_payload.exe")
     probe.find_visible()
     probe.click(INSTALL)
     # Done is offered: the action button closes the program (Launch would start a browser).
-    assert wait_until(lambda: not installer.running() or (probe.click((500, 530)) or False)
-                      and not installer.running(), timeout=20, interval=0.3)
+    assert installer.wait_for_debug("\nInstallerView::DoneSetup: 3\n")
+    probe.click(ACTION_ON_600)
     result = installer.wait()
     assert result.returncode == 0
     assert "fail init offline package.\n" in result.debug
@@ -126,6 +167,41 @@ def test_interactive_failure_offers_done_which_closes_without_launching(start_in
     assert "on done button pressed.\n" in result.debug
     assert "Fail get browser path.\n" not in result.debug
     assert record.values("browser_path") == []
+
+
+def folder_of_length(root, length):
+    """A new folder under |root| whose Windows path, with the final backslash the temporary
+    folder is given, is |length| characters long."""
+    folder = pathlib.Path(root)
+    while len(wine_path(folder)) + 1 < length:
+        missing = length - len(wine_path(folder)) - 2  # the new part and its backslash
+        folder = folder / ("t" * max(1, min(missing, 200)))
+    assert len(wine_path(folder)) + 1 == length
+    folder.mkdir(parents=True)
+    return folder
+
+
+@pytest.mark.parametrize("length, code", [(237, 0), (250, 5), (300, 5)])
+def test_temporary_folder_that_does_not_fit_writes_and_starts_nothing(tmp_path, gui_env,
+                                                                       record, length, code):
+    temp = folder_of_length(tmp_path / "temp", length)
+    current = tmp_path / "current"
+    current.mkdir()
+    # Wine takes TMP and TEMP from the registry, not from Linux: a Windows parent sets them.
+    windows_temp = wine_path(temp)
+    command = (f"set TMP={windows_temp}&& set TEMP={windows_temp}&& "
+               f"{wine_path(exe('installer.exe'))} /s")
+    env = dict(gui_env, ORBAVINTEL_STANDIN_NO_INSTALL="1", **record.env)
+    result = run_wine("cmd", "/c", command, env=env, cwd=current, timeout=60)
+    assert result.returncode == code
+    payload = windows_temp + "\\" + PAYLOAD_FILE
+    if code == 0:
+        # 237 + 22 = 259 characters: the longest path that still fits.
+        assert [c.strip('"') for c in record.values("mini_cmdline")] == [payload]
+        return
+    assert "Temporary folder does not fit a path.\n" in result.debug
+    assert record.values("mini_cmdline") == []
+    assert list(current.iterdir()) == [] and list(temp.iterdir()) == []
 
 
 @pytest.mark.parametrize("program", ["installer_without_payload.exe",
@@ -179,10 +255,38 @@ def test_missing_launch_command_fails_to_launch_without_a_box(start_installer, r
     assert result.returncode == 0
 
 
+@pytest.fixture
+def http_stand_in():
+    """The stand-in browser registered for http, so that opening a web address records it.
+    (Wine 8 did not follow a handler registered in the user's classes.)"""
+    key = r"HKLM\Software\Classes\http\shell\open\command"
+    listed = run_wine("reg", "query", key, "/ve", env=PREFIX_ENV).stdout
+    original = next(line.split(None, 2)[2] for line in listed.splitlines()
+                    if line.strip().startswith("(Default)"))
+    command = f'"{wine_path(BIN_DIR / "stand_in_browser.exe")}" "%1"'
+    run_wine("reg", "add", key, "/ve", "/d", command, "/f", env=PREFIX_ENV)
+    yield
+    run_wine("reg", "add", key, "/ve", "/d", original, "/f", env=PREFIX_ENV)
+
+
+def test_licence_link_opens_the_terms_address(http_stand_in, start_installer, record, probe):
+    installer = start_installer(env=record.env)
+    probe.find_visible()
+    probe.click(LICENSE_LINK)
+    assert wait_until(lambda: record.values("browser_cmdline"), timeout=20)
+    probe.click(CLOSE)
+    assert installer.wait().returncode == 0
+    # English (United States) under LC_ALL=C.UTF-8.
+    assert re.search(r' "http://[^/"]+/orbavintel/terms/pc/\?l=en&r=US"$',
+                     record.values("browser_cmdline")[0])
+
+
 def test_closing_while_installing_asks_to_wait_and_an_early_result_wins(start_installer,
-                                                                        record, probe):
-    env = dict(record.env)
-    env.update({"ORBAVINTEL_STANDIN_NO_INSTALL": "1", "ORBAVINTEL_STANDIN_DELAY_MS": "2500"})
+                                                                        record, probe,
+                                                                        tmp_path):
+    release = tmp_path / "release"
+    env = dict(record.env, ORBAVINTEL_STANDIN_NO_INSTALL="1",
+               ORBAVINTEL_STANDIN_WAIT_FOR=wine_path(release))
     installer = start_installer(env=env)
     probe.find_visible()
     probe.click(INSTALL)
@@ -195,11 +299,12 @@ def test_closing_while_installing_asks_to_wait_and_an_early_result_wins(start_in
     assert installer.running()
     # Another program's result brings the finished page before the mini installer ends.
     probe.post(XWM_SETUP_DONE, 7)
-    assert wait_until(lambda: record.values("mini_result"), timeout=20)
-    time.sleep(0.5)  # the worker's last step, which must post nothing
+    assert installer.wait_for_debug("\nInstallerView::DoneSetup: 7\n")
+    release.touch()
+    # The worker's last step, which must post nothing.
+    assert installer.wait_for_debug("\nmini installer quit.\n")
     probe.click(CLOSE)
     result = installer.wait(timeout=20)
     assert result.returncode == 0
     assert result.debug.count("\nreceived XWM_SETUP_DONE\n") == 1
-    assert "\nInstallerView::DoneSetup: 7\n" in result.debug
     assert "\nmini installer quit.\n" in result.debug

@@ -1,11 +1,48 @@
 """The installer window as the toolkit builds it: borderless, centred, dragged by its
 background, closed by its close button."""
 
+import struct
 import subprocess
 
-from conftest import wait_until
-from installer_support import (CLOSE, gui_env, installer_prefix, probe,  # noqa: F401
-                               start_installer)
+from conftest import BUILD_DIR, wait_until, wine_path
+from installer_support import (CLOSE, INSTALL, TOGGLE, gui_env, installer_prefix,  # noqa: F401
+                               probe, start_installer)
+
+KEY = (115, 147, 222)
+# Top-left corners of the 32 x 32 images on each page (close, minimise, check box, arrow)
+# and the picture under them.
+GLYPHS = {0: [(948, 20), (896, 20), (20, 548), (828, 548)],
+          1: [(948, 20), (896, 20), (20, 548), (828, 548)],
+          2: [(948, 20), (896, 20)],
+          3: [(948, 20), (896, 20)]}
+PICTURES = {0: 102, 1: 102, 2: 103, 3: 104}
+
+
+def x_window(display):
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
+                            "^Orbavintel Browser Installer$"], capture_output=True, text=True,
+                           env={"DISPLAY": display}).stdout.split()
+    return found[0] if found else None
+
+
+def window_pixels(display, xid, width):
+    """The X window's pixels now, as a function (x, y) -> (r, g, b)."""
+    shot = subprocess.run(["import", "-window", xid, "-depth", "8", "rgb:-"], check=True,
+                          capture_output=True, env={"DISPLAY": display}).stdout
+    return lambda x, y: tuple(shot[(y * width + x) * 3:(y * width + x) * 3 + 3])
+
+
+def bitmap_pixels(path):
+    """A 24-bit bottom-up .bmp, as the art generator writes them, as (x, y) -> (r, g, b)."""
+    data = path.read_bytes()
+    offset, = struct.unpack_from("<I", data, 10)
+    width, height = struct.unpack_from("<ii", data, 18)
+    stride = (width * 3 + 3) // 4 * 4
+
+    def pixel(x, y):
+        at = offset + (height - 1 - y) * stride + x * 3
+        return tuple(data[at:at + 3][::-1])
+    return pixel
 
 
 def test_borderless_window_centred_on_the_work_area(start_installer, probe):
@@ -29,13 +66,8 @@ def test_dragging_the_background_moves_the_window_a_button_does_not(
     start_installer()
     before = probe.find_visible()["rect"]
 
-    def x_window():
-        return subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
-                               "^Orbavintel Browser Installer$"], capture_output=True,
-                              text=True, env={"DISPLAY": gui_env["DISPLAY"]}).stdout.split()
-
-    assert wait_until(x_window, timeout=10)
-    xid = x_window()[0]
+    assert wait_until(lambda: x_window(gui_env["DISPLAY"]), timeout=10)
+    xid = x_window(gui_env["DISPLAY"])
 
     def drag(x, y):
         env = {"DISPLAY": gui_env["DISPLAY"]}
@@ -50,3 +82,42 @@ def test_dragging_the_background_moves_the_window_a_button_does_not(
     # On the bare picture the window follows the pointer.
     drag(500, 300)
     assert wait_until(lambda: probe.find()["rect"] != before, timeout=5)
+
+
+def test_key_colour_never_reaches_the_screen(start_installer, probe, gui_env, tmp_path):
+    """On every page each small image's corners, key colour in the art, show the picture
+    under them."""
+    release = tmp_path / "release"
+    installer = start_installer(env={"ORBAVINTEL_STANDIN_NO_INSTALL": "1",
+                                     "ORBAVINTEL_STANDIN_WAIT_FOR": wine_path(release)})
+    probe.find_visible()
+    display = gui_env["DISPLAY"]
+    assert wait_until(lambda: x_window(display), timeout=10)
+    xid = x_window(display)
+    pictures = {i: bitmap_pixels(BUILD_DIR / "art" / f"{i}.bmp") for i in (102, 103, 104)}
+
+    def corners(page):
+        screen = window_pixels(display, xid, 1000)
+        picture = pictures[PICTURES[page]]
+        return [(screen(x + dx, y + dy), picture(x + dx, y + dy))
+                for x, y in GLYPHS[page] for dx in (0, 31) for dy in (0, 31)]
+
+    def check(page):
+        # Paints land a moment after the page changes.
+        assert wait_until(lambda: all(shown == under for shown, under in corners(page)),
+                          timeout=5, interval=0.2), page
+        assert all(shown != KEY for shown, _ in corners(page)), page
+
+    check(0)
+    probe.click(TOGGLE)
+    check(1)
+    probe.click(TOGGLE)
+    assert wait_until(lambda: probe.find()["client"] == "1000,600")
+    probe.click(INSTALL)
+    assert installer.wait_for_debug("InstallerView::PerformOfflineInstall.\n")
+    check(2)
+    release.touch()
+    assert installer.wait_for_debug("\nInstallerView::DoneSetup: ")
+    check(3)
+    probe.click(CLOSE)
+    assert installer.wait().returncode == 0

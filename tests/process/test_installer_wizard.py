@@ -3,7 +3,7 @@ the custom page and its path row, and the checks before installing."""
 
 import pytest
 
-from conftest import wait_until
+from conftest import wait_until, wine_path
 from installer_support import (AGREE_TEXT, BROWSE, CHECK_BOX, CLOSE, EXPAND, INSTALL,
                                INSTALL_PATH_KEY, TOGGLE, gui_env, installer_prefix,  # noqa: F401
                                probe, reg_delete_key, reg_query, reg_set, start_installer)
@@ -74,7 +74,7 @@ def test_check_box_starts_ticked_and_three_widgets_flip_it(start_installer, prob
     assert reg_query(INSTALL_PATH_KEY, "XInstallPath") is None
     probe.click(CHECK_BOX)          # empty box → ticked
     probe.click(INSTALL)
-    result = installer.close_when_possible()
+    result = installer.close_when_done()
     assert result.debug.count("on start button pressed.\n") == 3
     assert "InstallerView::PerformOfflineInstall.\n" in result.debug
     assert reg_query(INSTALL_PATH_KEY, "XInstallPath") is not None
@@ -102,7 +102,7 @@ def test_custom_page_grows_the_window_and_return_resets_the_path(start_installer
     assert wait_until(lambda: probe.find()["client"] == "1000,600")
     assert probe.find()["edit_visible"] == "0"
     probe.click(INSTALL)
-    result = installer.close_when_possible()
+    result = installer.close_when_done()
     assert "Will install to the default location.\n" in result.debug
     assert reg_query(INSTALL_PATH_KEY, "XInstallPath") == default_install_dir(probe)
 
@@ -115,44 +115,103 @@ def test_typed_path_is_recorded_exactly(start_installer, probe):
     typed = r"Z:\tmp\Orbavintel typed  "
     probe.edit(typed)
     probe.click(INSTALL)
-    result = installer.close_when_possible()
+    result = installer.close_when_done()
     assert "Will install to the default location.\n" not in result.debug
     # Neither trimmed nor normalised.
     assert reg_query(INSTALL_PATH_KEY, "XInstallPath") == typed
 
 
+FOLDER_REFUSED = (218, "Can not create installation at selected path")
+REGISTRY_FAILED = (219, "Fail access registry, the installer needs the permission to continue.")
+LOCAL_APP_DATA = {
+    "refused volume": r"Q:\nowhere",
+    # With "Orbavintel\Orbavintel" appended the default folder no longer fits a path.
+    "long default folder": "Z:\\tmp\\" + "d" * 240,
+}
+
+
 @pytest.fixture
-def unusable_local_app_data():
-    """Points the local application data folder at a drive that does not exist."""
-    reg_set(SHELL_FOLDERS, "Local AppData", r"Q:\nowhere", kind="REG_EXPAND_SZ")
-    yield
-    reg_set(SHELL_FOLDERS, "Local AppData", r"%USERPROFILE%\AppData\Local",
-            kind="REG_EXPAND_SZ")
+def hostile(request, probe):
+    """A condition under which the install cannot start, named by the test's parameter."""
+    reg_delete_key(INSTALL_PATH_KEY)
+    if request.param in LOCAL_APP_DATA:
+        reg_set(SHELL_FOLDERS, "Local AppData", LOCAL_APP_DATA[request.param],
+                kind="REG_EXPAND_SZ")
+    elif request.param == "unwritable registry":
+        # Under a volatile key no lasting key can be created, so the folder is not recorded.
+        reg_delete_key(r"HKCU\Software\Orbavintel")
+        assert probe.run("volatile", r"Software\Orbavintel").returncode == 0
+    yield request.param
+    reg_set(SHELL_FOLDERS, "Local AppData", r"%USERPROFILE%\AppData\Local", kind="REG_EXPAND_SZ")
+    reg_delete_key(r"HKCU\Software\Orbavintel")
 
 
-def test_refused_folder_warns_and_keeps_the_page(unusable_local_app_data, start_installer,
-                                                 probe):
+@pytest.mark.parametrize("hostile, message", [
+    ("refused volume", FOLDER_REFUSED),
+    ("typed folder too long", FOLDER_REFUSED),
+    ("unwritable registry", REGISTRY_FAILED),
+], indirect=["hostile"])
+def test_refused_install_warns_keeps_the_page_and_close_ends(hostile, message, start_installer,
+                                                             probe):
     installer = start_installer()
     probe.find_visible()
+    if hostile == "typed folder too long":
+        probe.click(TOGGLE)
+        assert wait_until(lambda: probe.find()["client"] == "1000,740")
+        probe.edit("Z:\\" + "e" * 299)  # 302 characters; the box reads 259 of them
+    size = probe.find()["client"]
     probe.click(INSTALL)
     box = probe.dialog()
-    assert box["text"] == "Can not create installation at selected path"
+    assert (box["text"], box["owner"]) == (message[1], "none")
     probe.dismiss()
     assert installer.running()
-    assert probe.find()["client"] == "1000,600"
-
-
-def test_silent_run_with_refused_folder_ends_with_code_3(unusable_local_app_data,
-                                                         start_installer, probe):
-    installer = start_installer("/s")
-    box = probe.dialog()
-    assert box["text"] == "Can not create installation at selected path"
-    assert box["owner"] == "none"
-    assert probe.find()["visible"] == "0"
-    probe.dismiss()
+    assert probe.find()["client"] == size
+    # The close button ends the program on page 0 and on page 1.
+    probe.click(CLOSE)
     result = installer.wait(timeout=20)
-    assert result.returncode == 3
+    assert result.returncode == 0
+    assert "InstallerView::PerformOfflineInstall.\n" not in result.debug
+    assert reg_query(INSTALL_PATH_KEY, "XInstallPath") is None
+
+
+@pytest.mark.parametrize("hostile, code, line, message", [
+    ("refused volume", 3, "Install folder refused.\n", FOLDER_REFUSED),
+    ("long default folder", 3, "Install folder refused.\n", FOLDER_REFUSED),
+    ("unwritable registry", 4, "Fail write install path.\n", REGISTRY_FAILED),
+], indirect=["hostile"])
+def test_silent_refusal_ends_at_once_without_a_box(hostile, code, line, message,
+                                                   start_installer):
+    installer = start_installer("/s")
+    # A message box would hold the program until it is killed.
+    result = installer.wait(timeout=20)
+    assert result.returncode == code
     assert switch_line(1, 0, 0) in result.debug
+    assert line in result.debug
+    assert f"Silent run shows no message {message[0]}.\n" in result.debug
+    assert "InstallerView::PerformOfflineInstall.\n" not in result.debug
+
+
+def test_two_silent_installers_started_together_install_once(start_installer, tmp_path):
+    # Neither window exists yet when both start: the window search alone lets both through.
+    for round_number in range(5):
+        record = tmp_path / f"record{round_number}.txt"
+        release = tmp_path / f"release{round_number}"
+        # The installer that goes ahead waits for the release, so the two surely overlap.
+        env = dict(NO_INSTALL, ORBAVINTEL_STANDIN_RECORD=wine_path(record),
+                   ORBAVINTEL_STANDIN_WAIT_FOR=wine_path(release))
+        pair = [start_installer("/s", env=env) for _ in range(2)]
+
+        def installs():
+            return record.read_text().count("mini_cmdline=") if record.exists() else 0
+
+        assert wait_until(lambda: installs() == 2 or not all(run.running() for run in pair),
+                          timeout=30)
+        release.touch()
+        results = [run.wait(timeout=30) for run in pair]
+        assert [r.returncode for r in results] == [0, 0]
+        refused = ["Installer already running.\n" in r.debug for r in results]
+        assert sorted(refused) == [False, True], round_number
+        assert installs() == 1, round_number
 
 
 def test_folder_picker_opens_on_the_current_path_and_cancel_changes_nothing(start_installer,

@@ -55,7 +55,8 @@ def walk(build_dir, output, display, lang="C.UTF-8", prefix="", browser_shot=Tru
     env = {"ORBAVINTEL_STANDIN_RECORD": windows_path(record),
            # Long enough to see the installing page.
            "ORBAVINTEL_STANDIN_DELAY_MS": "3000"}
-    installer = xsession.start_installer(build_dir, display, lang=lang, env=env)
+    log = output / f"{prefix}installer-debug.txt"
+    installer = xsession.start_installer(build_dir, display, lang=lang, env=env, log=log)
     shots = []
 
     def shot(name, window_id):
@@ -79,9 +80,10 @@ def walk(build_dir, output, display, lang="C.UTF-8", prefix="", browser_shot=Tru
         if not xsession.wait_until(lambda: record_values(record, "mini_cmdline"), timeout=20):
             raise RuntimeError("the mini installer did not start")
         shot("page2-installing.png", window)
-        if not xsession.wait_until(lambda: record_values(record, "mini_result"), timeout=30):
-            raise RuntimeError("the mini installer did not finish")
-        time.sleep(0.5)  # the worker's last wait step and the done step
+        # The action button answers only once the done step has shown the finished page.
+        if not xsession.wait_until(lambda: "InstallerView::DoneSetup" in log.read_text(),
+                                   timeout=30):
+            raise RuntimeError("the install did not finish")
         shot("page3-finished.png", window)
         display.click(window, *ACTION)
         installer.wait(timeout=30)

@@ -98,18 +98,22 @@ def stop_wine(build_dir):
     subprocess.run(["wineserver", "-w"], env=env, stderr=subprocess.DEVNULL)
 
 
-def start_installer(build_dir, display, *args, lang=None, env=None):
-    """Starts build_dir/bin/installer.exe under Wine on |display|; returns the Popen."""
+def start_installer(build_dir, display, *args, lang=None, env=None, log=None):
+    """Starts build_dir/bin/installer.exe under Wine on |display|; returns the Popen. Its
+    debug output goes, as it is written, to the file |log| when given."""
     extra = {"WINE_BUILD_DIR": str(build_dir), "WINEDEBUG": "-all,+debugstr",
-             "WINEPREFIX_OVERRIDE": str(x11_prefix(build_dir))}
+             "WINEPREFIX_OVERRIDE": str(x11_prefix(build_dir)), "WINE_RUN_STREAM": "1"}
     if lang:
         extra["LC_ALL"] = lang
     if env:
         extra.update(env)
     program = pathlib.Path(build_dir) / "bin" / "installer.exe"
-    return subprocess.Popen([str(WINE_RUN), str(program), *args], env=display.env(extra),
-                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.PIPE, text=True, errors="replace")
+    # A file, not a pipe: nobody reads a pipe while the installer runs, and the programs it
+    # starts would inherit it.
+    with open(log or os.devnull, "w") as debug:
+        return subprocess.Popen([str(WINE_RUN), str(program), *args], env=display.env(extra),
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=debug)
 
 
 def run_script(default_output, body):

@@ -6,6 +6,8 @@
 // Steering for tests, by environment variable:
 //   ORBAVINTEL_STANDIN_RECORD      file to append "key=value" lines to (UTF-8)
 //   ORBAVINTEL_STANDIN_DELAY_MS    wait this long before installing
+//   ORBAVINTEL_STANDIN_WAIT_FOR    before installing, wait (at most a minute) until this
+//                                  file exists, so that a test decides when the setup ends
 //   ORBAVINTEL_STANDIN_EXIT_CODE   end with this exit code (default 0)
 //   ORBAVINTEL_STANDIN_NO_INSTALL  when "1", install nothing and write no registry value
 
@@ -78,6 +80,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const std::wstring delay = EnvironmentValue(L"ORBAVINTEL_STANDIN_DELAY_MS");
   if (!delay.empty())
     ::Sleep(static_cast<DWORD>(_wtoi(delay.c_str())));
+  const std::wstring waitFor = EnvironmentValue(L"ORBAVINTEL_STANDIN_WAIT_FOR");
+  for (int step = 0; !waitFor.empty() && step < 1200; ++step) {
+    if (::GetFileAttributesW(waitFor.c_str()) != INVALID_FILE_ATTRIBUTES)
+      break;
+    ::Sleep(50);
+  }
   const int exitCode = _wtoi(EnvironmentValue(L"ORBAVINTEL_STANDIN_EXIT_CODE").c_str());
 
   if (EnvironmentValue(L"ORBAVINTEL_STANDIN_NO_INSTALL") == L"1") {

@@ -13,6 +13,8 @@
 //   window_probe cancel [TIMEOUT_MS]            presses the dialog's Cancel button
 //   window_probe tempdir                        the temporary folder this prefix uses
 //   window_probe lock PATH MS                   holds PATH open without sharing for MS ms
+//   window_probe volatile SUBKEY                creates HKCU\SUBKEY as a volatile key, under
+//                                               which no lasting key can be created
 
 #include <windows.h>
 
@@ -215,6 +217,15 @@ int wmain(int argc, wchar_t** argv) {
     std::fflush(stdout);
     ::Sleep(static_cast<DWORD>(_wtoi(argv[3])));
     ::CloseHandle(file);
+    return 0;
+  }
+  if (command == L"volatile" && argc >= 3) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, argv[2], 0, nullptr, REG_OPTION_VOLATILE,
+                          KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+      return 1;
+    }
+    ::RegCloseKey(key);
     return 0;
   }
   if (command == L"tempdir") {
