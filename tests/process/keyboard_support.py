@@ -46,7 +46,8 @@ class Keyboard:
 
     def screenshot(self):
         """The window's pixels: (width, height, bytes of RGB triples)."""
-        ppm = subprocess.run(["import", "-window", self.window(), "ppm:-"], capture_output=True,
+        ppm = subprocess.run(["import", "-window", self.window(), "-depth", "8",
+                              "ppm:-"], capture_output=True,
                              env=self.env, check=True).stdout
         fields, offset = [], 0
         while len(fields) < 4:  # P6, width, height, maximum, each after white space

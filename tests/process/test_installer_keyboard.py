@@ -126,10 +126,10 @@ def cue_pixels(shot):
 
 
 @pytest.mark.parametrize("page,keys,ring_point", [
-    # The agreement box, on the picture.
-    (0, ["Tab"], (17, 564)),
+    # The licence link, on the picture.
+    (0, ["Tab"], (209, 564)),
     # The browse button, on the white band of the custom page.
-    (1, ["Tab"] * 5, (850, 647)),
+    (1, ["Tab"] * 4, (850, 647)),
 ])
 def test_focus_cue_appears_with_the_first_key_only(page, keys, ring_point, start_installer,
                                                    probe, keyboard):
@@ -138,20 +138,25 @@ def test_focus_cue_appears_with_the_first_key_only(page, keys, ring_point, start
     if page == 1:
         probe.click(TOGGLE)
         assert wait_until(lambda: probe.find()["client"] == "1000,740")
-    probe.click(CHECK_BOX)  # a mouse user's click moves the focus but shows no cue
+    # A mouse user's clicks move the focus to the box but show no cue.
+    probe.click(CHECK_BOX)
     probe.click(CHECK_BOX)
 
-    def settled(expected_height):
-        shot = keyboard.screenshot()
-        return shot if shot[1] == expected_height else None
+    shots = []
 
-    before = wait_until(lambda: settled(740 if page == 1 else 600))
+    def settled():
+        shots.append(keyboard.screenshot())
+        return shots[-1][1] == (740 if page == 1 else 600)
+
+    assert wait_until(settled)
+    before = shots[-1]
     assert cue_pixels(before) == 0
     assert pixel(before, *ring_point) != CUE_COLOR
     keyboard.press(*keys)
     assert wait_until(lambda: pixel(keyboard.screenshot(), *ring_point) == CUE_COLOR)
     # Two pixels wide, and only around the focused widget.
     after = keyboard.screenshot()
+
     x, y = ring_point
     inward = (x + 2, y) if page == 0 else (x, y + 2)
     outward = (x + 1, y) if page == 0 else (x, y + 1)
