@@ -113,3 +113,4 @@ def test_default_action_of_the_install_button_starts_the_install(start_installer
     result = installer.close_when_possible()
     assert "on start button pressed.\n" in result.debug
     assert "InstallerView::PerformOfflineInstall.\n" in result.debug
+
