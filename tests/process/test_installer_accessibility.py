@@ -113,4 +113,3 @@ def test_default_action_of_the_install_button_starts_the_install(start_installer
     result = installer.close_when_possible()
     assert "on start button pressed.\n" in result.debug
     assert "InstallerView::PerformOfflineInstall.\n" in result.debug
-
