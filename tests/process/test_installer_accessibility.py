@@ -12,15 +12,17 @@ from keyboard_support import Keyboard, accessible_tree
 
 LOCALES = {"en": "C.UTF-8", "zh": "zh_CN.UTF-8"}
 NAMES = {
-    "en": {"title": "Orbavintel v1.0", "install": "Install", "box": "Agree to the user license",
-           "link": "user license", "customize": "Customize", "default": "Default",
-           "path": "Install path", "browse": "Select...", "minimize": "Minimize",
-           "close": "Close", "launch": "Launch", "finished": "Finished",
-           "installing": "Installing...", "left": "V62 Kernel", "right": "Blockchain Navigations"},
-    "zh": {"title": "Orbavintel浏览器 v1.0", "install": "一键安装", "box": "阅读并同意用户许可协议",
-           "link": "许可协议", "customize": "自定义安装", "default": "默认安装", "path": "安装目录",
-           "browse": "浏览...", "minimize": "最小化", "close": "关闭", "launch": "立即体验",
-           "finished": "安装完成！"},
+    "en": {"title": "Orbavintel v1.0", "install": "Install",
+           "box": "Agree to the user license", "link": "user license",
+           "customize": "Customize", "default": "Default", "path": "Install path",
+           "browse": "Select...", "minimize": "Minimize", "close": "Close",
+           "launch": "Launch", "finished": "Finished", "installing": "Installing...",
+           "left": "V62 Kernel", "right": "Blockchain Navigations"},
+    "zh": {"title": "Orbavintel浏览器 v1.0", "install": "一键安装",
+           "box": "阅读并同意用户许可协议", "link": "许可协议",
+           "customize": "自定义安装", "default": "默认安装", "path": "安装目录",
+           "browse": "浏览...", "minimize": "最小化", "close": "关闭",
+           "launch": "立即体验", "finished": "安装完成！"},
 }
 FOCUSED = ["focused", "focusable"]
 # Per page: name key, role, client rectangle (left, top, width, height), state, action.

@@ -164,8 +164,8 @@ def test_focus_cue_appears_with_the_first_key_only(page, keys, ring_point, start
     assert cue_pixels(after) < 1000
 
 
-def test_a_click_moves_the_focus_and_tab_goes_on_from_there_wrapping_round(start_installer, probe, keyboard,
-                                                             gui_env):
+def test_a_click_moves_the_focus_and_tab_goes_on_from_there_wrapping_round(
+        start_installer, probe, keyboard, gui_env):
     installer = start_installer(env=NO_INSTALL)
     window = probe.find_visible()["window"]
     probe.click(CHECK_BOX)                       # unticks, and focuses the box
