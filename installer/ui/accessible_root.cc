@@ -13,18 +13,12 @@ namespace {
 
 // Defined here rather than taken from the SDK's libraries: a static link of those gave a
 // wrong IID_IAccessible.
-constexpr IID kIidUnknown = {0x00000000,
-                             0x0000,
-                             0x0000,
-                             {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kIidDispatch = {0x00020400,
-                              0x0000,
-                              0x0000,
-                              {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kIidAccessible = {0x618736E0,
-                                0x3C3D,
-                                0x11CF,
+// clang-format off
+constexpr IID kIidUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr IID kIidDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr IID kIidAccessible = {0x618736E0, 0x3C3D, 0x11CF,
                                 {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+// clang-format on
 
 LONG RoleConstant(AccessibleRole role) {
   switch (role) {
@@ -236,7 +230,8 @@ class ClientAccessible final : public IAccessible {
     const Target target = Resolve(id);
     if (target.result != S_OK)
       return target.result;
-    if (flags != SELFLAG_TAKEFOCUS || (target.view && !target.view->IsFocusable()))
+    const bool focusable = target.view && target.view->IsFocusable() && target.view->IsEnabled();
+    if (flags != SELFLAG_TAKEFOCUS || (target.view && !focusable))
       return DISP_E_MEMBERNOTFOUND;
     root->SetFocusedView(target.view);
     return S_OK;
