@@ -90,8 +90,7 @@ def test_path_typed_after_tabbing_into_the_box_is_installed_to_on_enter(
     assert wait_until(lambda: probe.find()["edit"] == typed)
     keyboard.press("Return")
     assert wait_until(lambda: reg_query(INSTALL_PATH_KEY, "XInstallPath") == typed, timeout=20)
-    result = installer.close_when_possible()
-    assert "InstallerView::PerformOfflineInstall.\n" in result.debug
+    assert "InstallerView::PerformOfflineInstall.\n" in installer.stop().debug
 
 
 @pytest.mark.parametrize("page,key", [(0, "Escape"), (1, "Escape"), (0, "alt+F4"),
@@ -112,7 +111,6 @@ def test_escape_and_alt_f4_do_what_the_close_button_does(page, key, start_instal
         assert probe.dialog()["text"] == "Installing, please wait..."
         probe.dismiss()
         assert installer.running()
-        installer.close_when_possible()
         return
     result = installer.wait(timeout=20)
     assert result.returncode == 0
