@@ -76,12 +76,30 @@ LRESULT OnCtlColorEdit(HDC dc) {
   return reinterpret_cast<LRESULT>(state.editBrush.get());
 }
 
+// A key held down repeats its WM_KEYDOWN with bit 30 set.
+bool IsRepeat(LPARAM lParam) {
+  return (lParam & (1 << 30)) != 0;
+}
+
 LRESULT OnKeyDown(HWND window, XRootView* root, WPARAM key, LPARAM lParam) {
   const bool shift = ::GetKeyState(VK_SHIFT) < 0;
-  const bool repeat = (lParam & (1 << 30)) != 0;
-  if (root && root->KeyDown(static_cast<UINT>(key), shift, repeat))
+  if (root && root->KeyDown(static_cast<UINT>(key), shift, IsRepeat(lParam)))
     return 0;
   return ::DefWindowProcW(window, WM_KEYDOWN, key, lParam);
+}
+
+// Alt+F4 is answered here rather than left to the platform's SC_CLOSE, which it need not
+// raise for a window without a system menu.
+LRESULT OnSysKeyDown(HWND window, XRootView* root, WPARAM key, LPARAM lParam) {
+  if (!root)
+    return ::DefWindowProcW(window, WM_SYSKEYDOWN, key, lParam);
+  root->ShowFocusCue();
+  const bool altDown = (HIWORD(lParam) & KF_ALTDOWN) != 0;
+  if (key != VK_F4 || !altDown)
+    return ::DefWindowProcW(window, WM_SYSKEYDOWN, key, lParam);
+  if (!IsRepeat(lParam))
+    root->OnCloseRequested();
+  return 0;
 }
 
 void OnCommand(XRootView* root, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -170,9 +188,7 @@ LRESULT CALLBACK InstallerWndProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_KEYDOWN:
       return OnKeyDown(window, root, wParam, lParam);
     case WM_SYSKEYDOWN:
-      if (root)
-        root->ShowFocusCue();
-      return ::DefWindowProcW(window, message, wParam, lParam);
+      return OnSysKeyDown(window, root, wParam, lParam);
     case WM_SYSCOMMAND:
       // Alt+F4 (and the task bar's Close) do what the close button does on the page.
       if ((wParam & 0xFFF0) == SC_CLOSE && root) {
