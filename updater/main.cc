@@ -7,6 +7,7 @@
 
 #include "base/command_line.h"
 #include "base/logging.h"
+#include "base/win/library_search.h"
 #include "base/win/text_conversion.h"
 #include "updater/browser_updater.h"
 #include "updater/client_windows.h"
@@ -46,6 +47,7 @@ int RunMessageLoop() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  LoadLibrariesFromSystemFolderOnly();
   CommandLineArgs::InitForCurrentProcess();
   const CommandLineArgs& args = *CommandLineArgs::ForCurrentProcess();
   logging::LogSettings logSettings;

@@ -121,34 +121,38 @@ def test_run_admin_starts_the_package_through_the_elevated_launch(release, tmp_p
     assert "Starting the update package elevated.\n" in run.debug
 
 
-def test_without_switches_the_form_holds_four_fields(release, tmp_path):
+# A missing, empty or invalid installed version is sent as 0.0.0.0.
+@pytest.mark.parametrize("version_switch", [[], ["--version="], ["--version=1.x"]])
+def test_without_switches_the_form_holds_four_fields(release, tmp_path, version_switch):
     set_answer(release, answer("0.0.0.0"))
     result = run_wine(exe("orbavintelup.exe"), f"--update-server={release.address}",
-                      cwd=tmp_path, timeout=60)
+                      *version_switch, cwd=tmp_path, timeout=60)
     assert result.returncode == 0
     [check] = release.requests("/orbavintel/update/version_win/")
     assert check["body"] == f"version=0.0.0.0&edition={EDITION}&partner=default&miner=none"
 
 
-def test_registry_values_and_package_digests_join_the_form(release, tmp_path):
+def test_all_eleven_fields_stand_in_order_with_values_verbatim(release, tmp_path):
     install = tmp_path / "install"
     package_folder = install / "3.1.0.7" / "Installer"
     package_folder.mkdir(parents=True)
     (package_folder / "chrome.7z").write_bytes(b"archive" * 1000)
     (package_folder / "setup.exe").write_bytes(b"")
     shutil.copyfile(exe("orbavintelup.exe"), install / "orbavintelup.exe")
-    for name, value in (("PartnerId", "major"), ("InstallerName", "web_setup")):
+    for name, value in (("PartnerId", "ma&jor=1"), ("InstallerName", "web setup+2")):
         subprocess.run([str(WINE_RUN), "reg", "add", CLIENT_STATE_KEY, "/v", name, "/d", value,
                         "/f"], env=wine_env(), capture_output=True, check=True)
     set_answer(release, answer("3.1.0.7"))
     result = run_wine(str(install / "orbavintelup.exe"), "--version=3.1.0.7",
-                      f"--update-server={release.address}", "--device=pc", timeout=60)
+                      f"--update-server={release.address}", "--arch=x64&x=1",
+                      "--channel=beta + rc", "--device=p=c", "--lang=zh CN&", timeout=60)
     assert result.returncode == 0
     [check] = release.requests("/orbavintel/update/version_win/")
     chrome = hashlib.sha256(b"archive" * 1000).hexdigest().upper()
     empty = hashlib.sha256(b"").hexdigest().upper()
-    assert check["body"] == (f"version=3.1.0.7&edition={EDITION}&device=pc&partner=major"
-                             f"&install=web_setup&hash_chrome={chrome}&hash_setup={empty}"
+    assert check["body"] == (f"version=3.1.0.7&edition={EDITION}&arch=x64&x=1"
+                             "&channel=beta + rc&device=p=c&partner=ma&jor=1&lang=zh CN&"
+                             f"&install=web setup+2&hash_chrome={chrome}&hash_setup={empty}"
                              "&miner=none")
 
 
