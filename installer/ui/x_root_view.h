@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "installer/ui/x_view.h"
