@@ -39,6 +39,8 @@ void InstallerView::OnCreate(HINSTANCE, HWND) {
     backgrounds[i] = LoadBitmapResource(static_cast<WORD>(kPages[i].backgroundId));
   borderPen = CreateSolidPenObject(kBorderGrey);
   CreateWidgets();
+  DescribeWidgets();
+  SetFocusedView(MainButtonOf(kDefaultPage));
   installPath = GetDefaultInstallDir();
   if (silent)
     StartInstall();

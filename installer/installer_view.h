@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "installer/ui/gdi_handles.h"
 #include "installer/ui/installer_wnd_proc.h"
@@ -36,6 +37,15 @@ class InstallerView : public XRootView, public XViewListener, public ThreadDeleg
 
   // Copies the path box into installPath after the user edited it.
   void OnCommand(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  // Keyboard and screen readers: the page's widgets in focus order, the page's texts and
+  // progress strip, Enter's default button and what Esc or Alt+F4 do (the close button's
+  // click).
+  std::vector<XView*> FocusOrder() const override;
+  XView* FocusTargetOf(XView* pressed) const override;
+  XView* GetDefaultButton() const override;
+  void OnCloseRequested() override;
+  std::vector<XView*> AccessibleChildren() const override;
 
   // Every wizard button reports here.
   void OnViewClicked(XView* sender) override;
@@ -82,6 +92,15 @@ class InstallerView : public XRootView, public XViewListener, public ThreadDeleg
   // Worker thread: posts XWM_SETUP_DONE with |result| unless the finished page is shown.
   void PostSetupResult(uint32_t result);
   void CreateWidgets();
+  // Names and roles for screen readers, in the page's language.
+  void DescribeWidgets();
+  // The visible widgets of the current page that a user can reach, in focus order,
+  // disabled ones included.
+  std::vector<XView*> PageWidgets() const;
+  // The widget each page starts with focused; null on the installing page.
+  XView* MainButtonOf(int wizardPage) const;
+  // The face of the agreement box the current agreement shows.
+  XButton* AgreementBox() const;
   void LayoutAgreementRow(const PageLayout& layout, int right, int bottom);
   void LayoutPathRow(const PageLayout& layout, int right);
   const PageLayout& CurrentPage() const;

@@ -72,9 +72,14 @@ void InstallerView::OnViewClicked(XView* sender) {
 void InstallerView::SetAgreed(bool isAgreed) {
   if (page.load() > kCustomPage)
     return;
+  XButton* shownBox = AgreementBox();
   agreed = isAgreed;
   checkedBox->SetVisible(isAgreed);
   uncheckedBox->SetVisible(!isAgreed);
+  // The two faces are one check box to the keyboard and to screen readers.
+  if (GetFocusedView() == shownBox)
+    SetFocusedView(AgreementBox());
+  Announce(EVENT_OBJECT_STATECHANGE, AgreementBox());
 }
 
 void InstallerView::SetPage(int newPage) {
@@ -93,6 +98,8 @@ void InstallerView::SetPage(int newPage) {
   }
   Layout();
   Invalidate();
+  Announce(EVENT_OBJECT_REORDER, nullptr);
+  SetFocusedView(MainButtonOf(newPage));
 }
 
 bool InstallerView::StartInstall() {
@@ -140,6 +147,7 @@ void InstallerView::DoneSetup(uint32_t result) {
   WriteDebugLineF("\nInstallerView::DoneSetup: %d\n", static_cast<int>(result));
   const bool succeeded = IsSuccessfulSetup(result);
   actionButton->SetText(LoadStringResource(succeeded ? IDS_LAUNCH : IDS_DONE));
+  Announce(EVENT_OBJECT_NAMECHANGE, actionButton);
   launchOnDone = succeeded;
   RecordPartnerData();
   progressBar->SetProgress(0);

@@ -3,8 +3,10 @@
 #include <windowsx.h>
 
 #include "base/win/debug_output.h"
+#include "installer/ui/accessible_root.h"
 #include "installer/ui/back_buffer.h"
 #include "installer/ui/gdi_handles.h"
+#include "installer/ui/toolkit_messages.h"
 
 namespace {
 
@@ -50,8 +52,10 @@ void OnCreate(HWND window, const CREATESTRUCTW* create) {
 void OnPaint(HWND window) {
   PaintDc paint(window);
   HDC backBuffer = AcquireBackBuffer(window, paint.get());
-  if (State().root && backBuffer)
+  if (State().root && backBuffer) {
     State().root->Paint(backBuffer);
+    State().root->PaintKeyboardFocus(backBuffer);
+  }
   PresentBackBuffer(paint.get());
 }
 
@@ -70,6 +74,47 @@ LRESULT OnCtlColorEdit(HDC dc) {
   if (!state.editBrush)
     state.editBrush = CreateSolidBrushObject(kEditBackgroundColor);
   return reinterpret_cast<LRESULT>(state.editBrush.get());
+}
+
+// A key held down repeats its WM_KEYDOWN with bit 30 set.
+bool IsRepeat(LPARAM lParam) {
+  return (lParam & (1 << 30)) != 0;
+}
+
+LRESULT OnKeyDown(HWND window, XRootView* root, WPARAM key, LPARAM lParam) {
+  const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+  if (root && root->KeyDown(static_cast<UINT>(key), shift, IsRepeat(lParam)))
+    return 0;
+  return ::DefWindowProcW(window, WM_KEYDOWN, key, lParam);
+}
+
+// Alt+F4 is answered here rather than left to the platform's SC_CLOSE, which it need not
+// raise for a window without a system menu.
+LRESULT OnSysKeyDown(HWND window, XRootView* root, WPARAM key, LPARAM lParam) {
+  if (!root)
+    return ::DefWindowProcW(window, WM_SYSKEYDOWN, key, lParam);
+  root->ShowFocusCue();
+  const bool altDown = (HIWORD(lParam) & KF_ALTDOWN) != 0;
+  if (key != VK_F4 || !altDown)
+    return ::DefWindowProcW(window, WM_SYSKEYDOWN, key, lParam);
+  if (!IsRepeat(lParam))
+    root->OnCloseRequested();
+  return 0;
+}
+
+void OnCommand(XRootView* root, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!root)
+    return;
+  if (HIWORD(wParam) == EN_CHANGE)
+    root->OnCommand(message, wParam, lParam);
+  else if (HIWORD(wParam) == EN_SETFOCUS)
+    root->NativeControlFocused(reinterpret_cast<HWND>(lParam));
+}
+
+LRESULT OnGetObject(HWND window, XRootView* root, WPARAM wParam, LPARAM lParam) {
+  if (const LRESULT answer = AnswerAccessibleObjectRequest(window, wParam, lParam, root))
+    return answer;
+  return ::DefWindowProcW(window, WM_GETOBJECT, wParam, lParam);
 }
 
 }  // namespace
@@ -101,6 +146,7 @@ LRESULT CALLBACK InstallerWndProc(HWND window, UINT message, WPARAM wParam, LPAR
       OnCreate(window, reinterpret_cast<const CREATESTRUCTW*>(lParam));
       return 0;
     case WM_DESTROY:
+      DisconnectAccessibleObject();
       ::PostQuitMessage(State().quitCode);
       return 0;
     case WM_PAINT:
@@ -116,8 +162,7 @@ LRESULT CALLBACK InstallerWndProc(HWND window, UINT message, WPARAM wParam, LPAR
         root->MouseMove(ScreenToClientPoint(window, lParam));
       return 0;
     case WM_COMMAND:
-      if (root && HIWORD(wParam) == EN_CHANGE)
-        root->OnCommand(message, wParam, lParam);
+      OnCommand(root, message, wParam, lParam);
       return 0;
     case WM_CTLCOLOREDIT:
       return OnCtlColorEdit(reinterpret_cast<HDC>(wParam));
@@ -126,8 +171,10 @@ LRESULT CALLBACK InstallerWndProc(HWND window, UINT message, WPARAM wParam, LPAR
         root->MouseMove(ClientPoint(lParam));
       return 0;
     case WM_LBUTTONDOWN:
-      if (root)
+      if (root) {
         root->MouseDown(ClientPoint(lParam));
+        root->FocusPressedView();
+      }
       return 0;
     case WM_LBUTTONUP:
       if (root)
@@ -137,6 +184,31 @@ LRESULT CALLBACK InstallerWndProc(HWND window, UINT message, WPARAM wParam, LPAR
       WriteDebugLine("\nreceived XWM_SETUP_DONE\n");
       if (root)
         root->DoneSetup(static_cast<uint32_t>(wParam));
+      return 0;
+    case WM_KEYDOWN:
+      return OnKeyDown(window, root, wParam, lParam);
+    case WM_SYSKEYDOWN:
+      return OnSysKeyDown(window, root, wParam, lParam);
+    case WM_SYSCOMMAND:
+      // Alt+F4 (and the task bar's Close) do what the close button does on the page.
+      if ((wParam & 0xFFF0) == SC_CLOSE && root) {
+        root->OnCloseRequested();
+        return 0;
+      }
+      return ::DefWindowProcW(window, message, wParam, lParam);
+    case WM_SETFOCUS:
+      if (root)
+        root->WindowFocused();
+      return 0;
+    case WM_GETOBJECT:
+      return OnGetObject(window, root, wParam, lParam);
+    case XWM_ACCESSIBLE_ACTION:
+      if (root)
+        root->ActivateAccessibleChild(reinterpret_cast<XView*>(wParam));
+      return 0;
+    case XWM_VIEW_VALUE_CHANGED:
+      if (root)
+        root->AnnounceValueChange(reinterpret_cast<XView*>(wParam));
       return 0;
     default:
       return ::DefWindowProcW(window, message, wParam, lParam);

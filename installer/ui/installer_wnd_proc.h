@@ -3,22 +3,14 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 
-#include "installer/ui/x_view.h"
+#include "installer/ui/x_root_view.h"
 
 // Posted to the installer window when a setup ends; wParam carries the result code, lParam
 // is unused. Any process may post it.
 inline constexpr UINT XWM_SETUP_DONE = WM_USER + 101;
-
-// The root of the installer window's view tree: a view that also takes the setup result.
-class XRootView : public XView {
- public:
-  // Runs on the window thread when XWM_SETUP_DONE arrives, whoever posted it.
-  virtual void DoneSetup(uint32_t result) = 0;
-};
 
 // Builds the root view when the window is created. Set once before the window exists.
 using RootViewFactory = std::function<std::unique_ptr<XRootView>()>;
@@ -39,8 +31,9 @@ void SetQuitCode(int code);
 void ForgetRootViewForTesting();
 
 // The window procedure of the installer window class: paints the view tree through the back
-// buffer, answers hit tests (the bare background drags the window), dispatches the mouse,
-// forwards edit-change notifications and XWM_SETUP_DONE to the root.
+// buffer, answers hit tests (the bare background drags the window), dispatches the mouse and
+// the keys, forwards edit-change notifications and XWM_SETUP_DONE to the root, and answers
+// screen readers.
 LRESULT CALLBACK InstallerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif  // INSTALLER_UI_INSTALLER_WND_PROC_H_

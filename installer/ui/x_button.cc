@@ -13,6 +13,7 @@ XButton::XButton(XViewListener* listener) : listener(listener) {
   // Nothing inside a button is ever the mouse target; the button itself stays one, even
   // when disabled, so it never lets a drag through to the window.
   searchChildren = false;
+  focusable = true;
 }
 
 void XButton::SetStateImage(ButtonState s, UINT bitmapId) {
@@ -47,8 +48,20 @@ void XButton::OnClick() {
   if (state == ButtonState::kDisabled)
     return;
   MoveTo(ButtonState::kNormal);
+  Activate();
+}
+
+bool XButton::Activate() {
+  if (state == ButtonState::kDisabled)
+    return false;
+  // Last: the handler may hide, disable or re-text this button.
   if (listener)
     listener->OnViewClicked(this);
+  return true;
+}
+
+std::wstring XButton::GetAccessibleName() const {
+  return accessibleName.empty() ? text : accessibleName;
 }
 
 void XButton::OnMouseEnter() {

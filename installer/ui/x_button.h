@@ -34,6 +34,12 @@ class XButton : public XView {
   void SetText(std::wstring newText) { text = std::move(newText); }
   // Normal when true, Disabled when false, whatever the state was; then Invalidate.
   void SetEnabled(bool enabled);
+  // How a screen reader presents the button: a push button unless set otherwise; |checked|
+  // tells whether a check-box face shows the ticked box.
+  void SetAccessibleRole(AccessibleRole newRole, bool isChecked = false) {
+    role = newRole;
+    checked = isChecked;
+  }
 
   ButtonState GetState() const { return state; }
   const std::wstring& GetText() const { return text; }
@@ -44,6 +50,13 @@ class XButton : public XView {
   void OnMouseEnter() override;
   void OnMouseLeave() override;
   void OnFontChanged() override;
+
+  // What a click does, without the look of one: notifies the listener unless disabled.
+  bool Activate() override;
+  bool IsEnabled() const override { return state != ButtonState::kDisabled; }
+  AccessibleRole GetAccessibleRole() const override { return role; }
+  std::wstring GetAccessibleName() const override;
+  bool IsChecked() const override { return checked; }
 
  private:
   static size_t Index(ButtonState s) { return static_cast<size_t>(s); }
@@ -64,6 +77,8 @@ class XButton : public XView {
   std::array<COLORREF, kStates> borderColors = {};
   std::array<UniqueBrush, kStates> brushes;
   std::array<UniquePen, kStates> pens;
+  AccessibleRole role = AccessibleRole::kPushButton;
+  bool checked = false;
 };
 
 #endif  // INSTALLER_UI_X_BUTTON_H_

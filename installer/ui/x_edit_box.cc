@@ -6,10 +6,30 @@ namespace {
 
 constexpr int kEditFontHeight = 24;
 
+// The "Edit" class's own procedure, the same for every edit control of the process.
+WNDPROC editClassProc = nullptr;
+
+bool IsDialogKey(WPARAM key) {
+  return key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE;
+}
+
+// Tab, Enter and Esc belong to the window, as in a dialog; every other key stays with the
+// control. Their characters are swallowed too, so the control neither beeps nor types them.
+LRESULT CALLBACK EditKeysProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_KEYDOWN && IsDialogKey(wParam)) {
+    ::SendMessageW(::GetParent(control), message, wParam, lParam);
+    return 0;
+  }
+  if (message == WM_CHAR && (wParam == L'\t' || wParam == L'\r' || wParam == 0x1B))
+    return 0;
+  return ::CallWindowProcW(editClassProc, control, message, wParam, lParam);
+}
+
 }  // namespace
 
 XEditBox::XEditBox(HWND parentWindow) : parentWindow(parentWindow) {
   hitTestable = false;
+  focusable = true;
 }
 
 void XEditBox::OnCreate(HINSTANCE newInstance, HWND) {
@@ -18,8 +38,11 @@ void XEditBox::OnCreate(HINSTANCE newInstance, HWND) {
   font = CreateToolkitFont(kEditFontHeight, false);
   control.reset(::CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 10,
                                   10, parentWindow, nullptr, newInstance, nullptr));
-  if (control)
-    ::SendMessageW(control.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  if (!control)
+    return;
+  ::SendMessageW(control.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  editClassProc = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrW(control.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditKeysProc)));
 }
 
 void XEditBox::OnLayout() {
@@ -52,4 +75,9 @@ std::wstring XEditBox::GetText() const {
   wchar_t buffer[kTextBufferSize] = {};
   const int length = ::GetWindowTextW(control.get(), buffer, kTextBufferSize);
   return std::wstring(buffer, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+void XEditBox::OnFocusedByKeyboard() {
+  if (control)
+    ::SendMessageW(control.get(), EM_SETSEL, 0, -1);
 }

@@ -6,8 +6,10 @@
 #include "installer/ui/x_view.h"
 
 // A native single-line "Edit" control inside a painted frame, inset by 7 pixels. Keyboard
-// and mouse go to the native control; text changes reach the root view's OnCommand through
-// the window procedure. When the control cannot be created, the text calls do nothing.
+// and mouse go to the native control, except Tab, Enter and Esc, which it hands to the
+// installer window so that they move the focus, press the default button or close; text
+// changes reach the root view's OnCommand through the window procedure. When the control
+// cannot be created, the text calls do nothing.
 class XEditBox : public XView {
  public:
   static constexpr int kInset = 7;
@@ -26,6 +28,12 @@ class XEditBox : public XView {
   void OnLayout() override;
   void OnPaint(HDC dc) override;
   void OnVisibleChanged(bool visible) override;
+
+  HWND GetNativeControl() const override { return control.get(); }
+  // Selects the whole text, so that typing replaces it, as in a dialog.
+  void OnFocusedByKeyboard() override;
+  AccessibleRole GetAccessibleRole() const override { return AccessibleRole::kEditableText; }
+  std::wstring GetAccessibleValue() const override { return GetText(); }
 
  private:
   HWND parentWindow;

@@ -13,6 +13,7 @@ class XLabel : public XView {
   XLabel(std::wstring text, int height, COLORREF textColor);
 
   const std::wstring& GetText() const { return text; }
+  std::wstring GetAccessibleName() const override { return text; }
 
   void OnCreate(HINSTANCE instance, HWND window) override;
   void OnPaint(HDC dc) override;

@@ -1,5 +1,7 @@
 #include "installer/ui/x_progress_bar.h"
 
+#include "installer/ui/toolkit_messages.h"
+
 XProgressBar::XProgressBar() {
   hitTestable = false;
 }
@@ -9,6 +11,14 @@ void XProgressBar::SetProgress(int percent) {
     return;
   progress.store(percent);
   Invalidate();
+  // Announced on the window thread, which alone knows where the strip sits among the
+  // window's accessible children.
+  if (window)
+    ::PostMessageW(window, XWM_VIEW_VALUE_CHANGED, reinterpret_cast<WPARAM>(this), 0);
+}
+
+std::wstring XProgressBar::GetAccessibleValue() const {
+  return std::to_wstring(progress.load()) + L"%";
 }
 
 void XProgressBar::OnCreate(HINSTANCE, HWND) {

@@ -11,13 +11,19 @@ class XProgressBar : public XView {
  public:
   XProgressBar();
 
-  // Ignored above 100 or when equal to the current value; otherwise stored and the strip
-  // invalidated. Any thread: the install worker calls it while the window thread paints.
+  // Ignored above 100 or when equal to the current value; otherwise stored, the strip
+  // invalidated and the change posted to the window for screen readers. Any thread: the
+  // install worker calls it while the window thread paints.
   void SetProgress(int percent);
   int GetProgress() const { return progress.load(); }
 
   void OnCreate(HINSTANCE instance, HWND window) override;
   void OnPaint(HDC dc) override;
+
+  bool IsShowing() const override { return visible && progress.load() >= 1; }
+  AccessibleRole GetAccessibleRole() const override { return AccessibleRole::kProgressBar; }
+  // "42%".
+  std::wstring GetAccessibleValue() const override;
 
  private:
   UniqueBrush fillBrush;

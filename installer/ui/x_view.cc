@@ -2,6 +2,15 @@
 
 #include "base/win/debug_output.h"
 
+namespace {
+
+// Luminance between the night-sky pictures and the white band: at least 3:1 against both.
+constexpr COLORREF kFocusCueColor = RGB(225, 95, 0);
+constexpr int kFocusCueGap = 1;
+constexpr int kFocusCueWidth = 2;
+
+}  // namespace
+
 XView::~XView() {
   // First to last, each out of the list before it goes, so no child sees a dying sibling.
   while (!children.empty()) {
@@ -134,4 +143,27 @@ std::wstring XView::LoadStringResource(UINT id) const {
   wchar_t buffer[1024] = {};
   const int length = ::LoadStringW(instance, id, buffer, 1024);
   return std::wstring(buffer, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+RECT XView::FocusCueRect() const {
+  RECT area = rect;
+  ::InflateRect(&area, kFocusCueGap + kFocusCueWidth, kFocusCueGap + kFocusCueWidth);
+  return area;
+}
+
+void XView::PaintFocusCue(HDC dc) {
+  // The device-context brush: the cue allocates no GDI object.
+  const COLORREF previous = ::SetDCBrushColor(dc, kFocusCueColor);
+  HBRUSH brush = static_cast<HBRUSH>(::GetStockObject(DC_BRUSH));
+  const RECT outer = FocusCueRect();
+  const int inner = kFocusCueWidth;
+  const RECT sides[] = {
+      {outer.left, outer.top, outer.right, outer.top + inner},
+      {outer.left, outer.bottom - inner, outer.right, outer.bottom},
+      {outer.left, outer.top + inner, outer.left + inner, outer.bottom - inner},
+      {outer.right - inner, outer.top + inner, outer.right, outer.bottom - inner},
+  };
+  for (const RECT& side : sides)
+    ::FillRect(dc, &side, brush);
+  ::SetDCBrushColor(dc, previous);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/ui/accessible_role.h"
 #include "installer/ui/gdi_handles.h"
 
 // One rectangle of the installer window that paints itself into the back buffer. Views form
@@ -38,6 +39,32 @@ class XView {
   virtual void OnVisibleChanged(bool visible) {}
   // A native child control sent a text-change notification to the window.
   virtual void OnCommand(UINT message, WPARAM wParam, LPARAM lParam) {}
+
+  // Keyboard and screen readers. Enter or Space on the focused view, or a screen reader's
+  // default action: does what a click does. False when the view has nothing to do (a
+  // disabled button, a text box).
+  virtual bool Activate() { return false; }
+  // The native control that takes the keys while this view has the focus; null for views
+  // drawn by the toolkit.
+  virtual HWND GetNativeControl() const { return nullptr; }
+  // Draws the keyboard focus cue: a 2-pixel outline one pixel outside the rectangle, in a
+  // colour that stands out on the dark pictures and on the white band alike.
+  virtual void PaintFocusCue(HDC dc);
+  // The keyboard (Tab) brought the focus here; a text box selects its text.
+  virtual void OnFocusedByKeyboard() {}
+  // The area PaintFocusCue draws on, for invalidation.
+  RECT FocusCueRect() const;
+  bool IsFocusable() const { return focusable; }
+  virtual bool IsEnabled() const { return true; }
+  // False when the view, though visible, draws nothing.
+  virtual bool IsShowing() const { return visible; }
+  virtual AccessibleRole GetAccessibleRole() const { return AccessibleRole::kStaticText; }
+  // The name a screen reader speaks: the one set by the owner, else the view's own text.
+  virtual std::wstring GetAccessibleName() const { return accessibleName; }
+  // The progress in percent or the text typed; empty for views without a value.
+  virtual std::wstring GetAccessibleValue() const { return std::wstring(); }
+  virtual bool IsChecked() const { return false; }
+  void SetAccessibleName(std::wstring name) { accessibleName = std::move(name); }
 
   // Appends |child| (paint order and hit priority follow the list) and returns it, still
   // owned by this view. Attach it afterwards when this view is attached already.
@@ -93,6 +120,7 @@ class XView {
   // The string resource |id|, cut to 1023 characters; empty when missing.
   std::wstring LoadStringResource(UINT id) const;
 
+  const std::vector<std::unique_ptr<XView>>& GetChildren() const { return children; }
   HWND GetWindow() const { return window; }
   HINSTANCE GetInstance() const { return instance; }
   XView* GetHoverView() const { return hoverView; }
@@ -110,6 +138,9 @@ class XView {
   // Font settings used by buttons; a height of 0 or less means 32.
   int fontHeight = 0;
   bool underline = false;
+  // Whether Tab may stop here.
+  bool focusable = false;
+  std::wstring accessibleName;
   // Root only: the view that took the last press and the one under the pointer. Not owned.
   XView* pressedView = nullptr;
   XView* hoverView = nullptr;

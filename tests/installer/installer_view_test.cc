@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <utility>
+#include <vector>
 
 #include "base/win/scoped_handle.h"
 #include "installer/ui/gdi_handles.h"
@@ -160,5 +161,39 @@ INSTANTIATE_TEST_SUITE_P(Results,
                                            std::make_pair(3u, UINT{IDS_DONE}),
                                            std::make_pair(7u, UINT{IDS_DONE}),
                                            std::make_pair(0xFFFFFFFFu, UINT{IDS_DONE})));
+
+// What screen readers were told: (event, child id) of the window's client object.
+std::vector<std::pair<DWORD, LONG>> announced;
+
+void CALLBACK
+RecordAnnouncement(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
+  if (object == OBJID_CLIENT)
+    announced.emplace_back(event, child);
+}
+
+TEST_F(InstallerViewTest, KeysAndPageChangesAreAnnouncedToScreenReaders) {
+  const HWINEVENTHOOK hook =
+      ::SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_VALUECHANGE, nullptr,
+                        &RecordAnnouncement, ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  ::SetFocus(window.get());
+  announced.clear();
+  auto press = [&](UINT key) {
+    ::SendMessageW(window.get(), WM_KEYDOWN, key, 0);
+    TestWindow::Pump();
+  };
+  press(VK_TAB);    // the agreement box, child 2
+  press(VK_SPACE);  // unticked; the focus stays on the box's other face
+  press(VK_TAB);    // the licence link
+  Click(kToggle);   // the toggle takes the focus, then page 1 starts on Install
+  TestWindow::Pump();
+  ::UnhookWinEvent(hook);
+  const std::vector<std::pair<DWORD, LONG>> expected = {
+      {EVENT_OBJECT_FOCUS, 2}, {EVENT_OBJECT_FOCUS, 2}, {EVENT_OBJECT_STATECHANGE, 2},
+      {EVENT_OBJECT_FOCUS, 3}, {EVENT_OBJECT_FOCUS, 4}, {EVENT_OBJECT_REORDER, CHILDID_SELF},
+      {EVENT_OBJECT_FOCUS, 1}};
+  EXPECT_EQ(announced, expected);
+  EXPECT_FALSE(view->IsAgreed());
+}
 
 }  // namespace

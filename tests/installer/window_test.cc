@@ -77,6 +77,26 @@ TEST_F(InstallerWindowTest, SetupDoneReachesTheRootWithItsCode) {
   EXPECT_EQ(window.root()->results, (std::vector<uint32_t>{7}));
 }
 
+TEST_F(InstallerWindowTest, TabSkipsHiddenAndDisabledViewsWrapsAndLeavesTheTextBox) {
+  XButton* first = AddButton(RECT{10, 10, 60, 40});
+  AddButton(RECT{70, 10, 120, 40})->SetVisible(false);
+  AddButton(RECT{130, 10, 180, 40})->SetEnabled(false);
+  XEditBox* edit =
+      window.root()->AddAttached(std::make_unique<XEditBox>(window.get()), RECT{10, 100, 300, 140});
+  const HWND control = edit->GetNativeControl();
+  ::SetFocus(window.get());
+  auto tab = [](HWND to) { ::SendMessageW(to, WM_KEYDOWN, VK_TAB, 0); };
+  tab(window.get());
+  EXPECT_EQ(window.root()->GetFocusedView(), first);
+  tab(window.get());
+  EXPECT_EQ(window.root()->GetFocusedView(), edit);
+  EXPECT_EQ(::GetFocus(), control);
+  // The text box hands Tab to the window: round to the first button, keys back to the window.
+  tab(control);
+  EXPECT_EQ(window.root()->GetFocusedView(), first);
+  EXPECT_EQ(::GetFocus(), window.get());
+}
+
 TEST_F(InstallerWindowTest, EditColoursUseOneBrushForEveryRequest) {
   HDC dc = ::GetDC(window.get());
   const LRESULT first =

@@ -55,7 +55,7 @@ def walk(build_dir, output, display, lang="C.UTF-8", prefix="", browser_shot=Tru
     env = {"ORBAVINTEL_STANDIN_RECORD": windows_path(record),
            # Long enough to see the installing page.
            "ORBAVINTEL_STANDIN_DELAY_MS": "3000"}
-    log = output / f"{prefix}installer-debug.txt"
+    log = build_dir / f"{prefix}installer-debug.txt"
     installer = xsession.start_installer(build_dir, display, lang=lang, env=env, log=log)
     shots = []
 

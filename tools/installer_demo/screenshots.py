@@ -5,18 +5,46 @@ Usage: screenshots.py BUILD_DIR [OUTPUT_DIR] [--display :N]
 Clicks through the wizard of BUILD_DIR/bin/installer.exe under Wine (on a private Xvfb
 unless --display is given) once with LC_ALL=C.UTF-8 and once with LC_ALL=zh_CN.UTF-8, which
 makes Wine report the Chinese (PRC) interface language, and writes installer-en-page0-default.png
-... installer-zh-page3-finished.png. The README shows the ones in docs/:
+... installer-zh-page3-finished.png; then, in English, presses Tab and Shift+Tab, which
+brings the focus back to Install and shows the keyboard focus cue around it, and writes
+installer-en-focus.png. The README shows the ones in docs/:
     python3 tools/installer_demo/screenshots.py build docs
 """
 
 import pathlib
+import subprocess
 import sys
+import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 import install_demo  # noqa: E402
 import xsession  # noqa: E402
 
 LANGUAGES = {"en": "C.UTF-8", "zh": "zh_CN.UTF-8"}
+# Keys pressed before the focus-cue picture: the focus leaves Install and comes back.
+FOCUS_KEYS = ["Tab", "shift+Tab"]
+
+
+def shoot_focus_cue(build_dir, output, display):
+    installer = xsession.start_installer(build_dir, display, lang=LANGUAGES["en"])
+    path = output / "installer-en-focus.png"
+    try:
+        window = display.wait_window()
+        time.sleep(0.5)  # the first paint follows the map
+        subprocess.run(["xdotool", "windowfocus", "--sync", str(window)], check=True,
+                       env=display.env())
+        for key in FOCUS_KEYS:
+            subprocess.run(["xdotool", "key", key], check=True, env=display.env())
+        time.sleep(0.4)  # the paint that shows the cue
+        display.capture(window, path)
+        print(f"saved {path}")
+        display.click(window, *xsession.CLOSE_BUTTON)
+        installer.wait(timeout=20)
+    finally:
+        if installer.poll() is None:
+            installer.kill()
+            installer.wait()
+    return path
 
 
 def shoot_all(build_dir, output, display):
@@ -24,6 +52,7 @@ def shoot_all(build_dir, output, display):
     for name, lang in LANGUAGES.items():
         shots += install_demo.walk(build_dir, output, display, lang=lang,
                                    prefix=f"installer-{name}-", browser_shot=False)
+    shots.append(shoot_focus_cue(build_dir, output, display))
     return shots
 
 

@@ -28,6 +28,10 @@
 #define IDS_PICK_FOLDER_TITLE 217
 #define IDS_FOLDER_REFUSED 218
 #define IDS_REGISTRY_FAILED 219
+// Names screen readers speak for widgets that show no text of their own.
+#define IDS_MINIMIZE_NAME 220
+#define IDS_CLOSE_NAME 221
+#define IDS_AGREEMENT_BOX_NAME 222
 
 // Page pictures, 1000 pixels wide: the default and custom pages, installing, finished.
 #define IDB_PAGE_DEFAULT 102

@@ -1,0 +1,180 @@
+// accessibility_probe: reads a window of another process through Active Accessibility, as a
+// screen reader does, for the installer's process tests. Exit code 0 on success, 1 when the
+// window gave no accessible object or the call failed, 2 on bad usage.
+//
+//   accessibility_probe tree HWND        prints the client object and its children as JSON:
+//                                        name, role, state, value, location, default action
+//   accessibility_probe do HWND CHILD    runs the default action of child CHILD (1-based)
+//
+// HWND is hexadecimal, as window_probe prints it.
+
+#include <windows.h>
+#include <oleacc.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+// Not taken from the SDK's libraries: a static link of those gave a wrong IID_IAccessible.
+constexpr IID kIidAccessible = {0x618736E0,
+                                0x3C3D,
+                                0x11CF,
+                                {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+struct Named {
+  LONG value;
+  const char* name;
+};
+
+constexpr Named kRoles[] = {
+    {ROLE_SYSTEM_CLIENT, "client"},          {ROLE_SYSTEM_PUSHBUTTON, "push button"},
+    {ROLE_SYSTEM_CHECKBUTTON, "check box"},  {ROLE_SYSTEM_LINK, "link"},
+    {ROLE_SYSTEM_TEXT, "editable text"},     {ROLE_SYSTEM_PROGRESSBAR, "progress bar"},
+    {ROLE_SYSTEM_STATICTEXT, "static text"}, {ROLE_SYSTEM_WINDOW, "window"},
+};
+
+constexpr Named kStates[] = {
+    {STATE_SYSTEM_FOCUSED, "focused"},     {STATE_SYSTEM_FOCUSABLE, "focusable"},
+    {STATE_SYSTEM_CHECKED, "checked"},     {STATE_SYSTEM_UNAVAILABLE, "unavailable"},
+    {STATE_SYSTEM_INVISIBLE, "invisible"},
+};
+
+std::string Utf8(const wchar_t* text, size_t length) {
+  if (length == 0)
+    return std::string();
+  const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                          nullptr, nullptr);
+  std::string out(static_cast<size_t>(bytes), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), bytes, nullptr,
+                        nullptr);
+  return out;
+}
+
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof(escaped), "\\u%04x", c);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+// A BSTR property as a JSON string, or null when the object gives none.
+template <typename Getter>
+std::string TextProperty(Getter get) {
+  BSTR text = nullptr;
+  const HRESULT result = get(&text);
+  std::string json = "null";
+  if (result == S_OK && text)
+    json = JsonString(Utf8(text, ::SysStringLen(text)));
+  ::SysFreeString(text);
+  return json;
+}
+
+std::string RoleOf(IAccessible* object, const VARIANT& child) {
+  VARIANT role;
+  ::VariantInit(&role);
+  if (object->get_accRole(child, &role) != S_OK || role.vt != VT_I4)
+    return "null";
+  for (const Named& known : kRoles) {
+    if (known.value == role.lVal)
+      return JsonString(known.name);
+  }
+  return std::to_string(role.lVal);
+}
+
+std::string StateOf(IAccessible* object, const VARIANT& child) {
+  VARIANT state;
+  ::VariantInit(&state);
+  if (object->get_accState(child, &state) != S_OK || state.vt != VT_I4)
+    return "null";
+  std::string json = "[";
+  for (const Named& known : kStates) {
+    if (state.lVal & known.value)
+      json += (json.size() > 1 ? ", " : "") + JsonString(known.name);
+  }
+  return json + "]";
+}
+
+std::string LocationOf(IAccessible* object, const VARIANT& child) {
+  LONG left = 0, top = 0, width = 0, height = 0;
+  if (object->accLocation(&left, &top, &width, &height, child) != S_OK)
+    return "null";
+  return "[" + std::to_string(left) + ", " + std::to_string(top) + ", " + std::to_string(width) +
+         ", " + std::to_string(height) + "]";
+}
+
+std::string Describe(IAccessible* object, LONG id) {
+  VARIANT child;
+  ::VariantInit(&child);
+  child.vt = VT_I4;
+  child.lVal = id;
+  std::string json = "{\"id\": " + std::to_string(id);
+  json += ", \"name\": " + TextProperty([&](BSTR* t) { return object->get_accName(child, t); });
+  json += ", \"role\": " + RoleOf(object, child);
+  json += ", \"state\": " + StateOf(object, child);
+  json += ", \"value\": " + TextProperty([&](BSTR* t) { return object->get_accValue(child, t); });
+  json += ", \"location\": " + LocationOf(object, child);
+  json += ", \"default_action\": " +
+          TextProperty([&](BSTR* t) { return object->get_accDefaultAction(child, t); });
+  return json;
+}
+
+int PrintTree(IAccessible* object) {
+  LONG count = 0;
+  if (object->get_accChildCount(&count) != S_OK)
+    return 1;
+  std::string json = Describe(object, CHILDID_SELF) + ", \"children\": [";
+  for (LONG id = 1; id <= count; ++id)
+    json += (id > 1 ? ",\n  " : "\n  ") + Describe(object, id) + "}";
+  json += "]}\n";
+  std::fputs(json.c_str(), stdout);
+  return 0;
+}
+
+int DoDefaultAction(IAccessible* object, LONG id) {
+  VARIANT child;
+  ::VariantInit(&child);
+  child.vt = VT_I4;
+  child.lVal = id;
+  const HRESULT result = object->accDoDefaultAction(child);
+  std::printf("result=0x%08lx\n", static_cast<unsigned long>(result));
+  return result == S_OK ? 0 : 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3)
+    return 2;
+  const std::wstring command = argv[1];
+  const HWND window = reinterpret_cast<HWND>(std::wcstoull(argv[2], nullptr, 16));
+  if (::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) < 0)
+    return 1;
+  IAccessible* object = nullptr;
+  const HRESULT found = ::AccessibleObjectFromWindow(
+      window, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible, reinterpret_cast<void**>(&object));
+  int exitCode = 2;
+  if (found != S_OK || !object) {
+    std::printf("error=0x%08lx\n", static_cast<unsigned long>(found));
+    exitCode = 1;
+  } else if (command == L"tree") {
+    exitCode = PrintTree(object);
+  } else if (command == L"do" && argc >= 4) {
+    exitCode = DoDefaultAction(object, std::wcstol(argv[3], nullptr, 10));
+  }
+  if (object)
+    object->Release();
+  ::CoUninitialize();
+  return exitCode;
+}
