@@ -110,8 +110,10 @@ std::string LocationOf(IAccessible* object, const VARIANT& child) {
   LONG left = 0, top = 0, width = 0, height = 0;
   if (object->accLocation(&left, &top, &width, &height, child) != S_OK)
     return "null";
-  return "[" + std::to_string(left) + ", " + std::to_string(top) + ", " + std::to_string(width) +
-         ", " + std::to_string(height) + "]";
+  char json[64];
+  std::snprintf(json, sizeof(json), "[%ld, %ld, %ld, %ld]", static_cast<long>(left),
+                static_cast<long>(top), static_cast<long>(width), static_cast<long>(height));
+  return json;
 }
 
 std::string Describe(IAccessible* object, LONG id) {
