@@ -21,6 +21,10 @@ void SetUpdaterWindow(HWND window);
 // The window procedure of "OrbavintelUpdaterWndClass".
 LRESULT CALLBACK UpdaterWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Looks at the transfer under way and ends it when it has run past its deadline, and sets
+// the window's timer for the next look. Call after every transfer the window thread starts.
+void WatchDeadlines();
+
 // Acts on the client-window message WM_USER + 100 + |offset|. Returns whether it handled it.
 bool HandleUpdaterMessage(UINT offset, HWND window, LPARAM lParam);
 

@@ -1,15 +1,18 @@
 // A stand-in browser window that follows the updater: it registers with it, prints every
 // message it receives (one line each, flushed) and ends on the updater's final message.
 //
-//   client_window.exe [--launch=<updater.exe>] [--register]
+//   client_window.exe [--launch=<updater.exe>] [--register] [--register-updater]
 //                     [--version=a.b.c.d] [--ping] [--ping-null] [--post=<offset>]
-//                     [--close] [--stay] [--timeout=<ms>] [-- <updater switches...>]
+//                     [--close] [--close-after=<ms>] [--stay] [--timeout=<ms>]
+//                     [-- <updater switches...>]
 //
 // --launch starts the updater with "--client=<this window>" added, followed by whatever
 // stands after a "--" argument, and reports its exit code. --register posts
 // UWM_REGISTER_CLIENT to a running updater (found by class) with --version packed,
-// --ping asks it for UWM_PING_REPLY (--ping-null asks for no reply), --post=N posts
-// WM_USER+100+N (wParam: this window) and --close posts WM_CLOSE.
+// --register-updater posts the same with the updater's own window as the client (the
+// updater must refuse it), --ping asks it for UWM_PING_REPLY (--ping-null asks for no
+// reply), --post=N posts WM_USER+100+N (wParam: this window) and --close posts WM_CLOSE,
+// at once or, with --close-after, that many milliseconds after the start.
 // Without --stay the client ends after the first final message (no update, verify failed,
 // launched, failed) or when a launched updater ends; it always ends at the timeout
 // (default 60000 ms), with exit code 3.
@@ -27,6 +30,7 @@
 namespace {
 
 constexpr UINT_PTR kTimeoutTimer = 1;
+constexpr UINT_PTR kCloseTimer = 2;
 constexpr int kExitTimeout = 3;
 
 struct MessageName {
@@ -59,6 +63,20 @@ const MessageName* FindMessageName(UINT message) {
   return nullptr;
 }
 
+HWND FindUpdater() {
+  return ::FindWindowW(kUpdaterWindowClass, nullptr);
+}
+
+void PostToUpdater(UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND updater = FindUpdater();
+  if (!updater) {
+    std::printf("NO_UPDATER\n");
+    std::fflush(stdout);
+    return;
+  }
+  ::PostMessageW(updater, message, wParam, lParam);
+}
+
 LRESULT CALLBACK ClientWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (const MessageName* entry = FindMessageName(message)) {
     std::printf("%s %llu %lld\n", entry->name, static_cast<unsigned long long>(wParam),
@@ -66,6 +84,11 @@ LRESULT CALLBACK ClientWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     std::fflush(stdout);
     if (entry->final && !g_stay)
       ::PostQuitMessage(0);
+    return 0;
+  }
+  if (message == WM_TIMER && wParam == kCloseTimer) {
+    ::KillTimer(window, kCloseTimer);
+    PostToUpdater(WM_CLOSE, 0, 0);
     return 0;
   }
   if (message == WM_TIMER && wParam == kTimeoutTimer) {
@@ -111,20 +134,6 @@ UniqueHandle LaunchUpdater(const std::wstring& program, const CommandLineArgs& a
   return UniqueHandle(process.hProcess);
 }
 
-HWND FindUpdater() {
-  return ::FindWindowW(kUpdaterWindowClass, nullptr);
-}
-
-void PostToUpdater(UINT message, WPARAM wParam, LPARAM lParam) {
-  const HWND updater = FindUpdater();
-  if (!updater) {
-    std::printf("NO_UPDATER\n");
-    std::fflush(stdout);
-    return;
-  }
-  ::PostMessageW(updater, message, wParam, lParam);
-}
-
 uint32_t PackVersion(const std::string& text) {
   unsigned parts[4] = {0, 0, 0, 0};
   std::sscanf(text.c_str(), "%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]);
@@ -155,12 +164,17 @@ int wmain() {
   const WPARAM self = reinterpret_cast<WPARAM>(window);
   if (args.HasSwitch("register"))
     PostToUpdater(UWM_REGISTER_CLIENT, self, PackVersion(args.GetSwitchValueASCII("version")));
+  if (args.HasSwitch("register-updater"))
+    PostToUpdater(UWM_REGISTER_CLIENT, reinterpret_cast<WPARAM>(FindUpdater()), 0);
   if (args.HasSwitch("ping"))
     PostToUpdater(UWM_PING, self, 0);
   if (args.HasSwitch("ping-null"))
     PostToUpdater(UWM_PING, 0, 0);
   if (args.HasSwitch("close"))
     PostToUpdater(WM_CLOSE, 0, 0);
+  const std::string closeAfter = args.GetSwitchValueASCII("close-after");
+  if (!closeAfter.empty())
+    ::SetTimer(window, kCloseTimer, std::stoul(closeAfter), nullptr);
   const std::string postOffset = args.GetSwitchValueASCII("post");
   if (!postOffset.empty())
     PostToUpdater(kUpdaterMessageFirst + std::stoul(postOffset), self, 0);
