@@ -2,8 +2,9 @@
 // message it receives (one line each, flushed) and ends on the updater's final message.
 //
 //   client_window.exe [--launch=<updater.exe>] [--register] [--register-updater]
-//                     [--version=a.b.c.d] [--ping] [--ping-null] [--post=<offset>]
-//                     [--close] [--close-after=<ms>] [--stay] [--timeout=<ms>]
+//                     [--version=a.b.c.d] [--ping] [--ping-null] [--post=<offset>,...]
+//                     [--close] [--close-after=<ms>] [--replace-package=<file>]
+//                     [--stay] [--timeout=<ms>]
 //                     [-- <updater switches...>]
 //
 // --launch starts the updater with "--client=<this window>" added, followed by whatever
@@ -11,11 +12,12 @@
 // UWM_REGISTER_CLIENT to a running updater (found by class) with --version packed,
 // --register-updater posts the same with the updater's own window as the client (the
 // updater must refuse it), --ping asks it for UWM_PING_REPLY (--ping-null asks for no
-// reply), --post=N posts WM_USER+100+N (wParam: this window) and --close posts WM_CLOSE,
-// at once or, with --close-after, that many milliseconds after the start.
-// Without --stay the client ends after the first final message (no update, verify failed,
-// launched, failed) or when a launched updater ends; it always ends at the timeout
-// (default 60000 ms), with exit code 3.
+// reply), --post=N,... posts WM_USER+100+N for each N (wParam: this window) and --close posts
+// WM_CLOSE, at once or, with --close-after, that many milliseconds after the start (or as soon
+// as the updater's window exists). --replace-package copies that file over the downloaded
+// package as soon as UWM_DOWNLOAD_COMPLETE arrives and prints whether it could. Without --stay
+// the client ends after the first final message (no update, verify failed, launched, failed) or
+// when a launched updater ends; it always ends at the timeout (default 60000 ms), with exit code 3.
 
 #include <windows.h>
 
@@ -31,6 +33,7 @@ namespace {
 
 constexpr UINT_PTR kTimeoutTimer = 1;
 constexpr UINT_PTR kCloseTimer = 2;
+constexpr UINT kCloseRetryMs = 20;
 constexpr int kExitTimeout = 3;
 
 struct MessageName {
@@ -53,6 +56,19 @@ constexpr MessageName kMessageNames[] = {
 };
 
 bool g_stay = false;
+std::wstring g_replacement;
+
+// Overwrites the downloaded package in the temporary folder with |g_replacement| and prints
+// whether the platform let it.
+void ReplacePackage() {
+  wchar_t folder[MAX_PATH] = {};
+  const DWORD length = ::GetTempPathW(MAX_PATH, folder);
+  const std::wstring package =
+      std::wstring(folder, length < MAX_PATH ? length : 0) + L"orbavintel_browser_update.exe";
+  const BOOL replaced = ::CopyFileW(g_replacement.c_str(), package.c_str(), FALSE);
+  std::printf("REPLACED %d\n", replaced ? 1 : 0);
+  std::fflush(stdout);
+}
 int g_exitCode = 0;
 
 const MessageName* FindMessageName(UINT message) {
@@ -82,13 +98,20 @@ LRESULT CALLBACK ClientWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     std::printf("%s %llu %lld\n", entry->name, static_cast<unsigned long long>(wParam),
                 static_cast<long long>(lParam));
     std::fflush(stdout);
+    if (message == UWM_DOWNLOAD_COMPLETE && !g_replacement.empty())
+      ReplacePackage();
     if (entry->final && !g_stay)
       ::PostQuitMessage(0);
     return 0;
   }
   if (message == WM_TIMER && wParam == kCloseTimer) {
-    ::KillTimer(window, kCloseTimer);
-    PostToUpdater(WM_CLOSE, 0, 0);
+    // An updater still starting gets its window a moment later.
+    if (const HWND updater = FindUpdater()) {
+      ::KillTimer(window, kCloseTimer);
+      ::PostMessageW(updater, WM_CLOSE, 0, 0);
+    } else {
+      ::SetTimer(window, kCloseTimer, kCloseRetryMs, nullptr);
+    }
     return 0;
   }
   if (message == WM_TIMER && wParam == kTimeoutTimer) {
@@ -147,6 +170,7 @@ int wmain() {
   CommandLineArgs::InitForCurrentProcess();
   const CommandLineArgs& args = *CommandLineArgs::ForCurrentProcess();
   g_stay = args.HasSwitch("stay");
+  g_replacement = args.GetSwitchValueNative("replace-package");
 
   const HWND window = CreateClientWindow(::GetModuleHandleW(nullptr));
   if (!window) {
@@ -175,9 +199,16 @@ int wmain() {
   const std::string closeAfter = args.GetSwitchValueASCII("close-after");
   if (!closeAfter.empty())
     ::SetTimer(window, kCloseTimer, std::stoul(closeAfter), nullptr);
-  const std::string postOffset = args.GetSwitchValueASCII("post");
-  if (!postOffset.empty())
-    PostToUpdater(kUpdaterMessageFirst + std::stoul(postOffset), self, 0);
+  // --post=N[,N...]: the offsets in the order given.
+  const std::string postOffsets = args.GetSwitchValueASCII("post");
+  for (size_t start = 0; start < postOffsets.size();) {
+    size_t end = postOffsets.find(',', start);
+    if (end == std::string::npos)
+      end = postOffsets.size();
+    PostToUpdater(kUpdaterMessageFirst + std::stoul(postOffsets.substr(start, end - start)), self,
+                  0);
+    start = end + 1;
+  }
 
   UniqueHandle updater;
   const std::wstring program = args.GetSwitchValueNative("launch");

@@ -48,6 +48,8 @@ answered with 500. The same faults may be given as query parameters "fault=NAME[
   @redirect[=CODE]      answer CODE (default 302) with Location set to the same path
                         without this segment (the other faults stay)
   @delay=MS             wait MS ms before answering
+  @as-status=N          answer a resource that exists with status N instead of 200, body
+                        and length unchanged (a 206 carrying the whole file)
   @hang                 accept the request and never answer: the connection stays open,
                         silent, until the client closes it
   @reset-after-status   send the status line only, then reset the connection
@@ -199,6 +201,8 @@ class RequestHandler(http.server.BaseHTTPRequestHandler):
         body = self.read_body()
         faults = self.faults_of_request()
         status, headers, content = self.decide(faults, body)
+        if status == 200 and faults.has("as-status"):
+            status = faults.number("as-status", 200)
         headers_seen = {}
         for name, value in self.headers.items():
             headers_seen[name] = (headers_seen[name] + ", " + value) if name in headers_seen \
