@@ -117,6 +117,7 @@ def test_reports_posted_by_others_never_repeat_or_skip_a_step(release, tmp_path)
     finally:
         run = finish(follower, timeout=90)
     lines = run.stdout.split("\n")
+    assert "Refusing to register the updater's own window as a client.\n" in run.debug
     assert lines.count("UWM_DOWNLOAD_COMPLETE 0 0") == 1
     assert lines[-3:] == ["UWM_INSTALLER_LAUNCHED 0 0", "UPDATER_EXIT 0", ""]
     assert [r["path"] for r in release.requests() if r["method"] == "GET"] == [slow]
