@@ -43,6 +43,8 @@ answered with 500. The same faults may be given as query parameters "fault=NAME[
   @length=N             declare Content-Length N, send the real body, then close
   @trickle=MS           send the body in pieces (@chunk=N bytes, default 1024) MS ms apart
   @chunk=N              piece size for @trickle
+  @byte-every=MS        send the body one byte at a time, each MS ms after the one before,
+                        the first MS ms after the headers
   @reset=N              send N bytes of the body, then reset the connection (TCP RST)
   @truncate=N           declare the full length, send N bytes, then close normally
   @redirect[=CODE]      answer CODE (default 302) with Location set to the same path
@@ -337,9 +339,12 @@ class RequestHandler(http.server.BaseHTTPRequestHandler):
 
         piece = max(1, faults.number("chunk", 1024)) if faults.has("trickle") else 1 << 20
         pause = faults.number("trickle", 50) / 1000.0 if faults.has("trickle") else 0
+        pause_first = faults.has("byte-every")
+        if pause_first:
+            piece, pause = 1, faults.number("byte-every", 1000) / 1000.0
         try:
             for start in range(0, len(content), piece):
-                if start and pause:
+                if pause and (start or pause_first):
                     time.sleep(pause)
                 self.wfile.write(content[start:start + piece])
         except OSError:
