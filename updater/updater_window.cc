@@ -21,11 +21,8 @@ void StopUpdater() {
   ::PostQuitMessage(0);
 }
 
-// The updater's reports come back to its own window as posted messages, and any process can
-// post a copy of one: each is acted on only in the state that reports it.
-bool IsCurrentReport(UINT message) {
-  if (!g_updater)
-    return false;
+// Whether the updater is in the state that sends |message| to its own window.
+bool MatchesState(UINT message) {
   const UpdaterState state = g_updater->GetState();
   const bool offered = g_updater->IsUpdateOffered();
   switch (message) {
@@ -46,8 +43,13 @@ bool IsCurrentReport(UINT message) {
   }
 }
 
-void IgnoreStaleReport(UINT message) {
+// The updater's reports come back to its own window as posted messages, and any process can
+// post a copy of one: each is acted on only in the state that reports it.
+bool IsCurrentReport(UINT message) {
+  if (g_updater && MatchesState(message))
+    return true;
   WriteDebugLineF("Ignoring updater message %u that does not match the state.\n", message);
+  return false;
 }
 
 }  // namespace
@@ -91,22 +93,16 @@ bool HandleUpdaterMessage(UINT offset, HWND window, LPARAM lParam) {
     case UWM_UPDATE_FAILED - kUpdaterMessageFirst:
       if (IsCurrentReport(kUpdaterMessageFirst + offset))
         StopUpdater();
-      else
-        IgnoreStaleReport(kUpdaterMessageFirst + offset);
       return true;
     case UWM_UPDATE_AVAILABLE - kUpdaterMessageFirst:
       if (IsCurrentReport(UWM_UPDATE_AVAILABLE)) {
         g_updater->DownloadPackage();
         WatchDeadlines();
-      } else {
-        IgnoreStaleReport(UWM_UPDATE_AVAILABLE);
       }
       return true;
     case UWM_DOWNLOAD_COMPLETE - kUpdaterMessageFirst:
       if (IsCurrentReport(UWM_DOWNLOAD_COMPLETE))
         g_updater->LaunchPackage();
-      else
-        IgnoreStaleReport(UWM_DOWNLOAD_COMPLETE);
       return true;
     case UWM_PING - kUpdaterMessageFirst:
       if (window)

@@ -25,7 +25,8 @@ LRESULT CALLBACK UpdaterWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // the window's timer for the next look. Call after every transfer the window thread starts.
 void WatchDeadlines();
 
-// Acts on the client-window message WM_USER + 100 + |offset|. Returns whether it handled it.
+// Acts on the client-window message WM_USER + 100 + |offset|; the updater's own reports
+// only in the state that sends them. Returns whether the offset is one of the protocol's.
 bool HandleUpdaterMessage(UINT offset, HWND window, LPARAM lParam);
 
 #endif  // UPDATER_UPDATER_WINDOW_H_
