@@ -342,24 +342,16 @@ TEST_F(HttpEngineTest, SlowTrickleArrivesWhole) {
   EXPECT_GE(delegate.ProgressCalls().size(), 4u);
 }
 
-TEST_F(HttpEngineTest, BodyNotMatchingItsAnnouncedLengthIsAFailure) {
-  const struct {
-    const char* path;
-    HRESULT result;
-  } cases[] = {
-      {"/@truncate=1000/@t=truncate/bytes/5000", kBodyCutShortResult},
-      {"/@length=9000/@t=long-length/bytes/5000", kBodyCutShortResult},
-      // Windows stops reading at the announced length; Wine reads on into the excess.
-      {"/@length=1000/@t=short-length/bytes/50000", kBodyOverrunResult},
-  };
-  for (const auto& [path, result] : cases) {
+TEST_F(HttpEngineTest, BodyShorterThanAnnouncedIsAFailure) {
+  for (const char* path :
+       {"/@truncate=1000/@t=truncate/bytes/5000", "/@length=9000/@t=long-length/bytes/5000"}) {
     RecordingDelegate watcher;
     NotifyingHttpRequest shortRequest(&watcher);
     const std::wstring target = TempFile(L"short.bin");
     ASSERT_TRUE(FetchUrl(session, connection, shortRequest, requestBody, server.Url(path),
                          HttpVerb::kGet, "", target));
     ASSERT_TRUE(watcher.WaitForCompletion()) << path;
-    EXPECT_EQ(shortRequest.GetResult(), result) << path;
+    EXPECT_EQ(shortRequest.GetResult(), kBodyCutShortResult) << path;
     EXPECT_FALSE(FileExists(target)) << path;
   }
 }
