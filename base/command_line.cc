@@ -145,7 +145,11 @@ void CommandLineArgs::AppendSwitch(const std::wstring& switchString, const std::
       c = static_cast<char>(c - 'A' + 'a');
     lowered += c;
   }
-  const std::wstring loweredWide(lowered.begin(), lowered.end());
+  // Widen through unsigned char: a plain char would sign-extend 0xE9 to U+FFE9.
+  std::wstring loweredWide;
+  loweredWide.reserve(lowered.size());
+  for (char c : lowered)
+    loweredWide += static_cast<wchar_t>(static_cast<unsigned char>(c));
   const size_t prefixLength = SwitchPrefixLength(loweredWide);
   switches[lowered.substr(prefixLength)] = value;
 

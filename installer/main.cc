@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "base/win/debug_output.h"
+#include "base/win/library_search.h"
 #include "installer/installer_switches.h"
 #include "installer/installer_view.h"
 #include "installer/installer_window.h"
@@ -17,13 +18,6 @@
 namespace {
 
 constexpr SIZE kWindowSize = {1000, 600};
-
-// Users start the installer from their downloads folder, where anyone may have left a DLL
-// named like a system one: libraries load from the system folder only.
-void LoadLibrariesFromSystemFolderOnly() {
-  ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  ::SetDllDirectoryW(L"");
-}
 
 int RunMessageLoop() {
   MSG message = {};

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "base/win/debug_output.h"
+#include "base/win/text_conversion.h"
 #include "net/content_length.h"
 #include "net/http_result.h"
 #include "net/request_callback_context.h"
@@ -476,4 +477,26 @@ HRESULT HttpRequest::DataReceived(const uint8_t* bytes, DWORD count) {
     return E_OUTOFMEMORY;
   }
   return S_OK;
+}
+
+std::vector<std::string> HttpRequest::GetResponseHeaderValues(const wchar_t* name) const {
+  std::vector<std::string> values;
+  DWORD index = 0;
+  while (true) {
+    const DWORD queried = index;
+    DWORD size = 0;
+    // The first call only asks for the size; it fails with ERROR_INSUFFICIENT_BUFFER.
+    ::WinHttpQueryHeaders(Get(), WINHTTP_QUERY_CUSTOM, name, WINHTTP_NO_OUTPUT_BUFFER, &size,
+                          &index);
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+      break;  // no header at this index (ERROR_WINHTTP_HEADER_NOT_FOUND) or no response
+    std::wstring value(size / sizeof(wchar_t), L'\0');
+    if (!::WinHttpQueryHeaders(Get(), WINHTTP_QUERY_CUSTOM, name, value.data(), &size, &index))
+      break;
+    value.resize(size / sizeof(wchar_t));
+    values.push_back(WideToUtf8(value));
+    if (index == queried)
+      break;  // the platform did not move on: asking again would loop
+  }
+  return values;
 }

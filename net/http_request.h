@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "net/download_file.h"
 #include "net/http_handle.h"
@@ -76,6 +77,11 @@ class HttpRequest : public HttpHandle {
   // The outcome of the last transfer: S_FALSE while one is under way or before the first,
   // then what Complete was given, or kTransferCancelledResult. Any thread.
   HRESULT GetResult() const;
+
+  // The values of every response header called |name| in the last response, in the order
+  // received; empty when there is none. Only while the request's handle is open and the
+  // headers have arrived: from a delegate call of this request, on its worker thread.
+  std::vector<std::string> GetResponseHeaderValues(const wchar_t* name) const;
 
   // Credentials, applied before every send (when the preset flag is set, with the preset
   // scheme) and in answer to a challenge. Set on the window thread before a transfer.

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb imagemagick x11-apps xdotool fonts-wqy-zenhei locales
-  python3 python3-pytest clang libclang-rt-14-dev googletest openssl
+  python3 python3-pytest python3-cryptography clang libclang-rt-14-dev googletest openssl
 )
 
 missing=()
@@ -16,8 +16,13 @@ for package in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
+  echo "Installing the Debian packages the build and tests need (about a minute on a fresh"
+  echo "machine): ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}" >/dev/null
+  echo "apt-get update"
+  apt-get update -q
+  # One line per package as it is unpacked and set up; apt's own status decides success.
+  apt-get install -y -q -o=Dpkg::Use-Pty=0 "${missing[@]}" |
+    { grep -E '^(Unpacking|Setting up) ' || true; }
+  echo "Debian packages installed."
 fi

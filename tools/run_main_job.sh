@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs the main job: a full update run of orbavintelup under Wine
-# against the local update server, followed by a test client window, then an install run of
+# Builds everything and runs the main job: a full update run of the updater built with the test
+# keys (orbavintelup_signed) under Wine against the local update server signing its answers
+# with test key a, followed by a test client window, then an install run of
 # installer.exe under Xvfb that ends with the stand-in browser running; the screenshots of
 # the pages land in build/install-demo/.
 set -euo pipefail
@@ -22,19 +23,20 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The release: the stand-in package, announced as version 2.0 with its digest.
+# The release: the stand-in package, announced as version 2.0 with its digest by the release
+# tooling; the server signs every answer for the request it received.
+keys=$root/tests/updater/keys
 mkdir -p "$work/files"
 cp "$bin/stand_in_package.exe" "$work/files/orbavintel_setup.exe"
-digest=$(sha256sum "$work/files/orbavintel_setup.exe" | cut -d' ' -f1)
 python3 tools/update_server/update_server.py --port 0 --port-file "$work/port" \
-  --files "$work/files" --log "$work/requests.jsonl" --answer /dev/null &
+  --files "$work/files" --log "$work/requests.jsonl" --answer /dev/null \
+  --signing-key "$keys/test_key_a.private.pem" &
 server_pid=$!
 while [ ! -s "$work/port" ]; do sleep 0.1; done
 server=127.0.0.1:$(cat "$work/port")
-cat > "$work/answer.json" <<JSON
-{"version": "2.0.0.0", "hash": "$digest", "run_admin": false,
- "default": ["http://$server/files/orbavintel_setup.exe"], "backup": []}
-JSON
+python3 tools/release/release.py answer --version 2.0.0.0 \
+  --package "$work/files/orbavintel_setup.exe" \
+  --default "http://$server/files/orbavintel_setup.exe" --output "$work/answer.json"
 python3 - "$server" "$work/answer.json" <<'PY'
 import sys, urllib.request
 urllib.request.urlopen(f"http://{sys.argv[1]}/control/answer",
@@ -47,10 +49,13 @@ record=$work/package_record.jsonl
 mkdir -p "$work/1.0.0.0"
 
 echo "== update run: messages received by the client window =="
-(cd "$work" && ORBAVINTEL_STAND_IN_RECORD="Z:${record//\//\\}" \
-  "$root/cmake/wine-run" "$bin/client_window.exe" --launch="$bin/orbavintelup.exe" \
+(cd "$work" && ORBAVINTEL_STAND_IN_RECORD="Z:${record//\//\\}" WINEDEBUG=-all,+debugstr \
+  "$root/cmake/wine-run" "$bin/client_window.exe" --launch="$bin/orbavintelup_signed.exe" \
   --timeout=60000 -- --version=1.0.0.0 --arch=x64 --channel=stable --lang=en-US \
-  --update-server="$server")
+  --update-server="$server" 2>"$work/debug.txt")
+
+echo "== the updater's verdict on the answer's signature (test keys a and b built in) =="
+grep -o 'Update answer [^\\]*' "$work/debug.txt"
 
 echo "== requests the update server received =="
 python3 - "$work/requests.jsonl" <<'PY'

@@ -84,7 +84,7 @@ void BrowserUpdater::OnRequestComplete(const std::string& body) {
   const bool complete = request.GetResult() == S_OK;
   switch (state.load()) {
     case kChecking:
-      if (!complete || !ParseUpdateResponse(body)) {
+      if (!complete || !IsAnswerAuthentic(body) || !ParseUpdateResponse(body)) {
         state = kFailed;
         ReportState(0);
       }

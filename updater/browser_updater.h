@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "net/http_verb.h"
 #include "net/notifying_http_request.h"
 #include "net/request_delegate.h"
+#include "updater/answer_key.h"
 #include "updater/transfer_deadlines.h"
 #include "updater/updater_state.h"
 
@@ -44,6 +46,11 @@ class BrowserUpdater : public RequestDelegate {
 
   // Where update checks are posted; the built-in server unless changed before the check.
   void SetCheckUrl(std::string url) { checkUrl = std::move(url); }
+
+  // The keys whose signatures make an answer trustworthy; none by default. With keys, the
+  // check sends a fresh nonce and an answer without a valid signature by one of them ends the
+  // run in kFailed before it is read. |keys| must outlive the updater. Before the check.
+  void SetAnswerKeys(std::span<const AnswerKey> keys) { answerKeys = keys; }
 
   // How long transfers may run; set before the check.
   void SetDeadlines(const TransferDeadlines& value) { deadlines = value; }
@@ -112,6 +119,10 @@ class BrowserUpdater : public RequestDelegate {
   // reports it.
   void MoveToNextUrl(UpdaterState lastResort);
 
+  // With answer keys: whether the check's answer carries a valid signature for the request
+  // sent (logs why not). Without keys, always true. On the WinHTTP thread that completed it.
+  bool IsAnswerAuthentic(const std::string& body) const;
+
   void MarkDownloaded();
   bool VerifyPackage() const;
 
@@ -148,6 +159,9 @@ class BrowserUpdater : public RequestDelegate {
   std::atomic<uint64_t> downloadAliveAt{0};
   std::atomic<bool> updateOffered{false};
   bool packageStarted = false;  // window thread only
+  std::span<const AnswerKey> answerKeys;
+  // 32 lower-case hex digits sent as "nonce" with a check whose answer must be signed.
+  std::string requestNonce;
 };
 
 // The download percentage: |received| * 100 / |total| without overflow, 0 for a total of

@@ -8,12 +8,14 @@
 #include "base/command_line.h"
 #include "base/logging.h"
 #include "base/win/instance_mutex.h"
+#include "base/win/library_search.h"
 #include "base/win/scoped_handle.h"
 #include "base/win/text_conversion.h"
 #include "updater/browser_updater.h"
 #include "updater/client_windows.h"
 #include "updater/state_report.h"
 #include "updater/transfer_deadlines.h"
+#include "updater/update_keys.h"
 #include "updater/update_messages.h"
 #include "updater/update_server.h"
 #include "updater/updater_window.h"
@@ -35,6 +37,7 @@ void CreateUpdater(const CommandLineArgs& args) {
       args.GetSwitchValueASCII("device"), args.GetSwitchValueASCII("lang"));
   updater->SetStateCallback(OnUpdaterState);
   updater->SetCheckUrl(GetUpdateCheckUrl(args));
+  updater->SetAnswerKeys(kUpdateKeys);
   updater->SetDeadlines(GetTransferDeadlines(args));
   BrowserUpdater* const instance = updater.get();
   SetUpdaterInstance(std::move(updater));
@@ -55,6 +58,7 @@ int RunMessageLoop() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  LoadLibrariesFromSystemFolderOnly();
   // A hidden program has nobody to answer a dialog: a crash ends the process instead.
   ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   CommandLineArgs::InitForCurrentProcess();

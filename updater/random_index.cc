@@ -1,31 +1,16 @@
 #include "updater/random_index.h"
 
-#include <windows.h>
-
 #include <limits>
+
+#include "updater/secure_random.h"
 
 namespace {
 
-// RtlGenRandom, exported by advapi32 as SystemFunction036 and declared by no header that
-// every toolchain ships, so it is looked up once by name.
-using GenRandomFunction = BOOLEAN(WINAPI*)(PVOID buffer, ULONG length);
-
-GenRandomFunction GetGenRandom() {
-  static const GenRandomFunction function = [] {
-    HMODULE advapi = ::GetModuleHandleW(L"advapi32.dll");
-    if (!advapi)
-      advapi = ::LoadLibraryExW(L"advapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return reinterpret_cast<GenRandomFunction>(
-        advapi ? reinterpret_cast<void*>(::GetProcAddress(advapi, "SystemFunction036")) : nullptr);
-  }();
-  return function;
-}
-
+// A source that fails leaves 0, which still gives a valid index.
 uint64_t NextSecureRandom() {
   uint64_t value = 0;
-  const GenRandomFunction genRandom = GetGenRandom();
-  if (genRandom)
-    genRandom(&value, sizeof(value));
+  if (!FillSecureRandom(&value, sizeof(value)))
+    value = 0;
   return value;
 }
 

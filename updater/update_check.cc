@@ -6,10 +6,14 @@
 
 #include "base/json/json_reader.h"
 #include "base/json/json_value.h"
+#include "base/win/debug_output.h"
 #include "base/win/text_conversion.h"
+#include "updater/answer_signature.h"
+#include "updater/answer_signature_format.h"
 #include "updater/browser_updater.h"
 #include "updater/client_state_registry.h"
 #include "updater/file_digest.h"
+#include "updater/secure_random.h"
 
 namespace {
 
@@ -18,6 +22,8 @@ constexpr char kEditionId[] = "5d1c7a90e3b24f68a0c9e217b4f6d3a8";
 constexpr char kMinerField[] = "none";
 // The updater's own file name, cut from its path to find the installation folder.
 constexpr size_t kUpdaterFileNameLength = sizeof("orbavintelup.exe") - 1;
+// Random bytes that make each signed answer fit one request only.
+constexpr size_t kNonceBytes = 16;
 
 // The longest path the platform can give for a module.
 constexpr DWORD kLongestModulePath = 32768;
@@ -78,6 +84,14 @@ void ReadUrlList(const JsonValue& answer, std::string_view key, std::vector<std:
   }
 }
 
+// |kNonceBytes| fresh random bytes as lower-case hex; empty when the source failed.
+std::string NewNonce() {
+  uint8_t bytes[kNonceBytes];
+  if (!FillSecureRandom(bytes, sizeof(bytes)))
+    return std::string();
+  return LowerHex(bytes);
+}
+
 }  // namespace
 
 std::string BrowserUpdater::BuildCheckBody() const {
@@ -96,17 +110,36 @@ std::string BrowserUpdater::BuildCheckBody() const {
   AppendField(&body, "hash_chrome", DigestOrEmpty(packageFolder + L"chrome.7z"));
   AppendField(&body, "hash_setup", DigestOrEmpty(packageFolder + L"setup.exe"));
   AppendField(&body, "miner", kMinerField);
+  AppendField(&body, "nonce", requestNonce);
   return body;
 }
 
 void BrowserUpdater::CheckForUpdate() {
   state = kChecking;
   checkStartedAt = ::GetTickCount64();
+  if (!answerKeys.empty()) {
+    requestNonce = NewNonce();
+    if (requestNonce.empty()) {
+      // Without a nonce an old signed answer could be replayed; better no update at all.
+      WriteDebugLine("No random bytes for the request nonce.\n");
+      state = kFailed;
+      ReportState(0);
+      return;
+    }
+  }
   if (!FetchUrl(checkUrl, HttpVerb::kPost, BuildCheckBody(), std::wstring())) {
     // No answer can come: end the run now rather than wait for a stop message.
     state = kFailed;
     ReportState(0);
   }
+}
+
+bool BrowserUpdater::IsAnswerAuthentic(const std::string& body) const {
+  if (answerKeys.empty())
+    return true;
+  const std::vector<std::string> signatures =
+      request.GetResponseHeaderValues(kAnswerSignatureHeaderName);
+  return CheckAnswerSignature(answerKeys, signatures, requestBody, body) == AnswerCheck::kAuthentic;
 }
 
 bool BrowserUpdater::ParseUpdateResponse(const std::string& body) {

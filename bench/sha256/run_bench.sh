@@ -25,6 +25,7 @@ wine_file="Z:${file//\//\\}"
 
 now() { date +%s.%N; }
 best() { printf '%s\n' "$@" | sort -g | head -n1; }
+calc() { awk "BEGIN { print $* }"; }
 
 # The program's own figure (GetFileSha256Hex alone) and the whole Wine process.
 run_wine() {
@@ -32,7 +33,7 @@ run_wine() {
   start=$(now)
   line=$("$wine_run" "$bench_exe" file "$wine_file" $mode | tr -d '\r' | grep '^file ')
   end=$(now)
-  echo "$line wall=$(echo "$end - $start" | bc -l)"
+  echo "$line wall=$(calc "$end - $start")"
 }
 
 field() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<"$2"; }
@@ -44,7 +45,7 @@ for i in 1 2 3; do
   start=$(now)
   ossl_digest=$(openssl dgst -sha256 -r "$file" | cut -d' ' -f1)
   end=$(now)
-  ossl_t+=("$(echo "$end - $start" | bc -l)")
+  ossl_t+=("$(calc "$end - $start")")
 
   line=$(run_wine "")
   wine_t+=("$(field seconds "$line")")
@@ -75,11 +76,11 @@ pw=$(best "${port_wall[@]}")
 echo "512 MiB file, digest $upper_ossl (all three agree); best of 3 runs, seconds"
 printf '  %-44s %7.3f\n' "openssl dgst -sha256 (whole process)" "$o"
 printf '  %-44s %7.3f  ratio %.2f (whole Wine process %.3f, ratio %.2f)\n' \
-  "GetFileSha256Hex under Wine, $wine_engine" "$w" "$(echo "$w / $o" | bc -l)" \
-  "$ww" "$(echo "$ww / $o" | bc -l)"
+  "GetFileSha256Hex under Wine, $wine_engine" "$w" "$(calc "$w / $o")" \
+  "$ww" "$(calc "$ww / $o")"
 printf '  %-44s %7.3f  ratio %.2f (whole Wine process %.3f, ratio %.2f)\n' \
-  "GetFileSha256Hex under Wine, $port_engine" "$p" "$(echo "$p / $o" | bc -l)" \
-  "$pw" "$(echo "$pw / $o" | bc -l)"
+  "GetFileSha256Hex under Wine, $port_engine" "$p" "$(calc "$p / $o")" \
+  "$pw" "$(calc "$pw / $o")"
 echo "  (ratio = time / openssl time)"
 echo "  peak working set of the Wine process digesting 512 MiB: $wine_peak MiB"
 

@@ -102,8 +102,10 @@ void XButton::PaintImage(HDC dc) {
   ScopedSelectObject selectImage(imageDc.get(), images[s].get());
   BITMAP info = {};
   ::GetObjectW(images[s].get(), sizeof(info), &info);
-  ::TransparentBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                   imageDc.get(), 0, 0, info.bmWidth, info.bmHeight, kImageKeyColor);
+  // gdi32's own entry point: msimg32's TransparentBlt forwards to it, and importing
+  // msimg32 would let a planted copy beside the installer run.
+  ::GdiTransparentBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                      imageDc.get(), 0, 0, info.bmWidth, info.bmHeight, kImageKeyColor);
 }
 
 void XButton::PaintText(HDC dc) {

@@ -101,6 +101,10 @@ TEST(CommandLineQuotingTest, CommandLineStringRendersSwitchesAndArguments) {
   EXPECT_EQ(CommandLineArgs::FromProgram(L"C:\\x\\setup.exe").GetCommandLineString(),
             L"\"C:\\x\\setup.exe\"");
   EXPECT_EQ(CommandLineArgs::FromProgram(L"C:\\x\\setup.exe").GetArgumentsString(), L"");
+  // A Latin-1 name keeps its code points: only A-Z fold, nothing sign-extends.
+  const auto latin = CommandLineArgs::FromString(L"p -\u00C9X=1");
+  EXPECT_EQ(latin.GetArgv()[1], L"-\u00C9x=1");
+  EXPECT_EQ(latin.GetCommandLineString(), L"p -\u00C9x=1");
 }
 
 }  // namespace

@@ -127,6 +127,26 @@ TEST_F(LaunchTest, ListedHandlesAreInheritedThroughTheAttributeList) {
   EXPECT_TRUE(flags & HANDLE_FLAG_INHERIT);
 }
 
+// The child is told the value of an inheritable, signalled event of ours; only a launch that
+// passes every inheritable handle lets it find that event there.
+TEST_F(LaunchTest, DefaultLaunchInheritsNoHandle) {
+  SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+  UniqueHandle event(::CreateEventW(&inheritable, TRUE, TRUE, nullptr));
+  ASSERT_TRUE(event.IsValid());
+  const std::wstring value = std::to_wstring(reinterpret_cast<uintptr_t>(event.get()));
+  ::SetEnvironmentVariableW(L"ORBAVINTEL_STAND_IN_PROBE_HANDLE", value.c_str());
+  for (const auto mode : {LaunchSettings::kInheritListed, LaunchSettings::kInheritAll}) {
+    LaunchSettings settings;
+    settings.wait = true;
+    settings.inheritMode = mode;
+    ::DeleteFileW(record.c_str());
+    ASSERT_TRUE(StartProcess(CommandLineArgs::FromProgram(program), settings).IsValid());
+    EXPECT_EQ(JsonField(ReadRecord(), "probed_handle_signalled"),
+              mode == LaunchSettings::kInheritAll ? "true" : "false");
+  }
+  ::SetEnvironmentVariableW(L"ORBAVINTEL_STAND_IN_PROBE_HANDLE", nullptr);
+}
+
 TEST_F(LaunchTest, MissingProgramGivesAnInvalidHandle) {
   const auto missing = CommandLineArgs::FromProgram(folder + L"\\missing.exe");
   EXPECT_FALSE(StartProcess(missing, LaunchSettings()).IsValid());

@@ -430,4 +430,31 @@ TEST_F(HttpEngineTest, DownloadFileThatCannotBeCreatedRefusesBeforeSending) {
   EXPECT_TRUE(server.RequestsTo("/@t=no-file/bytes/10").empty());
 }
 
+// Reads response headers when the transfer ends, as the updater reads an answer's signature.
+class HeaderReadingDelegate : public RecordingDelegate {
+ public:
+  void OnRequestComplete(const std::string& body) override {
+    challenges = request->GetResponseHeaderValues(L"WWW-Authenticate");
+    absent = request->GetResponseHeaderValues(L"X-Orbavintel-Signature");
+    RecordingDelegate::OnRequestComplete(body);
+  }
+  const HttpRequest* request = nullptr;
+  std::vector<std::string> challenges;
+  std::vector<std::string> absent;
+};
+
+TEST_F(HttpEngineTest, EveryValueOfARepeatedResponseHeaderIsReadInOrder) {
+  HeaderReadingDelegate reader;
+  NotifyingHttpRequest readingRequest(&reader);
+  reader.request = &readingRequest;
+  ASSERT_TRUE(FetchUrl(session, connection, readingRequest, requestBody,
+                       server.Url("/@auth=negotiate,basic/@t=headers/bytes/10"), HttpVerb::kGet,
+                       std::string(), std::wstring()));
+  ASSERT_TRUE(reader.WaitForCompletion());
+  readingRequest.Cancel();
+  EXPECT_EQ(reader.challenges,
+            (std::vector<std::string>{"Negotiate", "Basic realm=\"orbavintel\""}));
+  EXPECT_TRUE(reader.absent.empty());
+}
+
 }  // namespace

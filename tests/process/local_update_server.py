@@ -16,9 +16,10 @@ class LocalUpdateServer:
     """Runs update_server.py on a free port of 127.0.0.1 inside |folder|.
 
     Files put into |files| are served under /files/; every request lands in |log_path|.
+    |options| are more command-line options of the server (such as --signing-key).
     """
 
-    def __init__(self, folder, answer=None):
+    def __init__(self, folder, answer=None, options=()):
         self.folder = pathlib.Path(folder)
         self.files = self.folder / "files"
         self.files.mkdir(parents=True, exist_ok=True)
@@ -30,6 +31,7 @@ class LocalUpdateServer:
         if answer is not None:
             self.answer_path.write_text(answer, encoding="utf-8")
             args += ["--answer", str(self.answer_path)]
+        args += [str(option) for option in options]
         self.process = subprocess.Popen(args, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         deadline = time.monotonic() + 10

@@ -1,5 +1,6 @@
 """Whole update runs: the real orbavintelup under Wine against the local update server."""
 
+import contextlib
 import hashlib
 import json
 import pathlib
@@ -52,13 +53,14 @@ class Run:
         return [r["path"] for r in self.requests if r["method"] == "GET"]
 
 
-@pytest.fixture
-def release(tmp_path):
-    """A server offering version 2.0 of the stand-in package, and a clean Wine temp folder."""
+@contextlib.contextmanager
+def release_server(tmp_path, *options):
+    """A server (started with |options|) serving the stand-in package, and a clean Wine temp
+    folder and registry."""
     PACKAGE_IN_TEMP.unlink(missing_ok=True)
     subprocess.run([str(WINE_RUN), "reg", "delete", ORBAVINTEL_KEY, "/f"], env=wine_env(),
                    capture_output=True)
-    with LocalUpdateServer(tmp_path / "server") as server:
+    with LocalUpdateServer(tmp_path / "server", options=options) as server:
         package = server.files / "package.exe"
         shutil.copyfile(exe("stand_in_package.exe"), package)
         server.package_hash = sha256_hex(package)
@@ -67,15 +69,22 @@ def release(tmp_path):
     PACKAGE_IN_TEMP.unlink(missing_ok=True)
 
 
+@pytest.fixture
+def release(tmp_path):
+    """A server offering version 2.0 of the stand-in package, and a clean Wine temp folder."""
+    with release_server(tmp_path) as server:
+        yield server
+
+
 def set_answer(server, text):
     urllib.request.urlopen(server.url("/control/answer"), data=text.encode(), timeout=5).read()
 
 
-def run_update(server, tmp_path, *switches, version="1.0.0.0"):
+def run_update(server, tmp_path, *switches, version="1.0.0.0", program="orbavintelup.exe"):
     """Runs the updater through the test client until the run ends."""
     (tmp_path / version).mkdir(exist_ok=True)
     record = tmp_path / "record.jsonl"
-    result = run_wine(exe("client_window.exe"), f"--launch={exe('orbavintelup.exe')}",
+    result = run_wine(exe("client_window.exe"), f"--launch={exe(program)}",
                       "--timeout=60000", "--", f"--version={version}",
                       f"--update-server={server.address}", *switches, cwd=tmp_path,
                       env={"ORBAVINTEL_STAND_IN_RECORD": wine_path(record)}, timeout=90)
@@ -121,10 +130,12 @@ def test_run_admin_starts_the_package_through_the_elevated_launch(release, tmp_p
     assert "Starting the update package elevated.\n" in run.debug
 
 
-def test_without_switches_the_form_holds_four_fields(release, tmp_path):
+# A missing, empty or invalid installed version is sent as 0.0.0.0.
+@pytest.mark.parametrize("version_switch", [[], ["--version="], ["--version=1.x"]])
+def test_without_switches_the_form_holds_four_fields(release, tmp_path, version_switch):
     set_answer(release, answer("0.0.0.0"))
     result = run_wine(exe("orbavintelup.exe"), f"--update-server={release.address}",
-                      cwd=tmp_path, timeout=60)
+                      *version_switch, cwd=tmp_path, timeout=60)
     assert result.returncode == 0
     [check] = release.requests("/orbavintel/update/version_win/")
     assert check["body"] == f"version=0.0.0.0&edition={EDITION}&partner=default&miner=none"
@@ -132,25 +143,27 @@ def test_without_switches_the_form_holds_four_fields(release, tmp_path):
 
 # A folder outside the ANSI code page must keep its digests too.
 @pytest.mark.parametrize("folder", ["install", "Программы/Orbavintel"])
-def test_registry_values_and_package_digests_join_the_form(release, tmp_path, folder):
+def test_all_eleven_fields_stand_in_order_with_values_verbatim(release, tmp_path, folder):
     install = tmp_path / folder
     package_folder = install / "3.1.0.7" / "Installer"
     package_folder.mkdir(parents=True)
     (package_folder / "chrome.7z").write_bytes(b"archive" * 1000)
     (package_folder / "setup.exe").write_bytes(b"")
     shutil.copyfile(exe("orbavintelup.exe"), install / "orbavintelup.exe")
-    for name, value in (("PartnerId", "major"), ("InstallerName", "web_setup")):
+    for name, value in (("PartnerId", "ma&jor=1"), ("InstallerName", "web setup+2")):
         subprocess.run([str(WINE_RUN), "reg", "add", CLIENT_STATE_KEY, "/v", name, "/d", value,
                         "/f"], env=wine_env(), capture_output=True, check=True)
     set_answer(release, answer("3.1.0.7"))
     result = run_wine(str(install / "orbavintelup.exe"), "--version=3.1.0.7",
-                      f"--update-server={release.address}", "--device=pc", timeout=60)
+                      f"--update-server={release.address}", "--arch=x64&x=1",
+                      "--channel=beta + rc", "--device=p=c", "--lang=zh CN&", timeout=60)
     assert result.returncode == 0
     [check] = release.requests("/orbavintel/update/version_win/")
     chrome = hashlib.sha256(b"archive" * 1000).hexdigest().upper()
     empty = hashlib.sha256(b"").hexdigest().upper()
-    assert check["body"] == (f"version=3.1.0.7&edition={EDITION}&device=pc&partner=major"
-                             f"&install=web_setup&hash_chrome={chrome}&hash_setup={empty}"
+    assert check["body"] == (f"version=3.1.0.7&edition={EDITION}&arch=x64&x=1"
+                             "&channel=beta + rc&device=p=c&partner=ma&jor=1&lang=zh CN&"
+                             f"&install=web setup+2&hash_chrome={chrome}&hash_setup={empty}"
                              "&miner=none")
 
 

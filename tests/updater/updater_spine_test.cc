@@ -123,11 +123,14 @@ TEST_F(UpdaterSpineTest, CommandLineClientNeedsAValidNumber) {
 }
 
 TEST_F(UpdaterSpineTest, CommandLineClientWithInvalidVersionIsPackedAsZero) {
-  CreateUpdater();
+  // With 0.0.0.1 the newest, every packed version but 0 is up to date.
+  CreateUpdater("0.0.0.1");
+  ASSERT_TRUE(GetUpdaterInstance()->ParseUpdateResponse(R"({"version": "0.0.0.1"})"));
   const std::string handle = std::to_string(reinterpret_cast<uintptr_t>(client.get()));
   RegisterClientFromCommandLine(handle, "not-a-version");
-  // Packed 0 reads as 0.0.0.0, which is never up to date.
   EXPECT_EQ(client.Take(), (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}}));
+  RegisterClientFromCommandLine(handle, "0.0.0.1");
+  EXPECT_EQ(client.Take(), (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}, {UWM_NO_UPDATE, 0, 0}}));
 }
 
 TEST_F(UpdaterSpineTest, StateReportsReachClientsAndTheUpdaterWindow) {

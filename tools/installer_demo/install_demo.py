@@ -45,17 +45,22 @@ def window_height(display, window_id):
 
 
 def run(build_dir, output, display):
+    return walk(build_dir, output, display)
+
+
+def walk(build_dir, output, display, lang="C.UTF-8", prefix="", browser_shot=True):
+    """Clicks through every page in |lang|, saving |prefix|page0-default.png and so on."""
     record = output / "stand-in-record.txt"
     record.unlink(missing_ok=True)
     env = {"ORBAVINTEL_STANDIN_RECORD": windows_path(record),
            # Long enough to see the installing page.
            "ORBAVINTEL_STANDIN_DELAY_MS": "3000"}
-    installer = xsession.start_installer(build_dir, display, lang="C.UTF-8", env=env)
+    installer = xsession.start_installer(build_dir, display, lang=lang, env=env)
     shots = []
 
     def shot(name, window_id):
         time.sleep(0.4)  # let the paint that follows the change land
-        path = output / name
+        path = output / (name if name == "browser.png" else prefix + name)
         display.capture(window_id, path)
         shots.append(path)
         print(f"saved {path}")
@@ -81,13 +86,15 @@ def run(build_dir, output, display):
         display.click(window, *ACTION)
         installer.wait(timeout=30)
         browser = display.wait_window(BROWSER_TITLE, timeout=20)
-        shot("browser.png", browser)
+        if browser_shot:
+            shot("browser.png", browser)
         print(f"installer exit code {installer.returncode}; "
               f"installed to {record_values(record, 'mini_install_path')[0]}; "
               f"browser running: {record_values(record, 'browser_path')[0]}")
         if installer.returncode != 0:
             raise RuntimeError(f"installer ended with {installer.returncode}")
         subprocess.run(["xdotool", "windowclose", str(browser)], env=display.env())
+        record.unlink(missing_ok=True)
     finally:
         if installer.poll() is None:
             installer.kill()

@@ -1,41 +1,30 @@
 #!/usr/bin/env python3
-"""Saves a PNG of the installer's first page in English and in Simplified Chinese.
+"""Saves a PNG of each of the installer's four pages in English and in Simplified Chinese.
 
 Usage: screenshots.py BUILD_DIR [OUTPUT_DIR] [--display :N]
-Runs BUILD_DIR/bin/installer.exe under Wine (on a private Xvfb unless --display is given)
-once with LC_ALL=C.UTF-8 and once with LC_ALL=zh_CN.UTF-8, which makes Wine report the
-Chinese (PRC) interface language, and writes installer-en.png and installer-zh.png.
+Clicks through the wizard of BUILD_DIR/bin/installer.exe under Wine (on a private Xvfb
+unless --display is given) once with LC_ALL=C.UTF-8 and once with LC_ALL=zh_CN.UTF-8, which
+makes Wine report the Chinese (PRC) interface language, and writes installer-en-page0-default.png
+... installer-zh-page3-finished.png. The README shows the ones in docs/:
+    python3 tools/installer_demo/screenshots.py build docs
 """
 
 import pathlib
 import sys
-import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+import install_demo  # noqa: E402
 import xsession  # noqa: E402
 
 LANGUAGES = {"en": "C.UTF-8", "zh": "zh_CN.UTF-8"}
 
 
-def shoot(build_dir, display, lang, path):
-    installer = xsession.start_installer(build_dir, display, lang=lang)
-    try:
-        window = display.wait_window()
-        time.sleep(0.5)  # the first paint follows the map
-        display.capture(window, path)
-        display.click(window, *xsession.CLOSE_BUTTON)
-        installer.wait(timeout=20)
-    finally:
-        if installer.poll() is None:
-            installer.kill()
-            installer.wait()
-
-
 def shoot_all(build_dir, output, display):
+    shots = []
     for name, lang in LANGUAGES.items():
-        path = output / f"installer-{name}.png"
-        shoot(build_dir, display, lang, path)
-        print(path)
+        shots += install_demo.walk(build_dir, output, display, lang=lang,
+                                   prefix=f"installer-{name}-", browser_shot=False)
+    return shots
 
 
 if __name__ == "__main__":

@@ -7,6 +7,9 @@
 // token, as the "runas" verb gives; 3 = limited, as an ordinary start gives). Wine gives
 // every process a full token, so there the starter's own log tells the two apart.
 // ORBAVINTEL_STAND_IN_EXIT_CODE sets the exit code (default 0).
+// ORBAVINTEL_STAND_IN_PROBE_HANDLE, a decimal handle value of a signalled event in the
+// starter, adds "probed_handle_signalled": whether that value names a signalled object here,
+// which it does only when the handle was inherited.
 
 #include <windows.h>
 
@@ -58,6 +61,16 @@ void ReadElevation(bool* elevated, int* elevationType) {
     *elevationType = static_cast<int>(type);
 }
 
+std::string ProbeHandleField() {
+  wchar_t value[32] = {};
+  if (!::GetEnvironmentVariableW(L"ORBAVINTEL_STAND_IN_PROBE_HANDLE", value, 32))
+    return std::string();
+  const HANDLE handle =
+      reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::wcstoull(value, nullptr, 10)));
+  const bool signalled = ::WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+  return std::string(", \"probed_handle_signalled\": ") + (signalled ? "true" : "false");
+}
+
 }  // namespace
 
 int wmain() {
@@ -70,7 +83,8 @@ int wmain() {
   const std::string line = "{\"command_line\": " + JsonQuote(WideToUtf8(::GetCommandLineW())) +
                            ", \"cwd\": " + JsonQuote(WideToUtf8(directory)) +
                            ", \"elevated\": " + (elevated ? "true" : "false") +
-                           ", \"elevation_type\": " + std::to_string(elevationType) + "}\n";
+                           ", \"elevation_type\": " + std::to_string(elevationType) +
+                           ProbeHandleField() + "}\n";
   UniqueHandle record(::CreateFileW(RecordPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;

@@ -15,6 +15,9 @@ Options:
   --answer F        the text to answer the update check with (sent as is, need not be JSON)
   --files DIR       folder served under /files/<name>
   --log F           append one JSON line per request to F
+  --signing-key F   sign every update-check answer with this private key (PEM, as
+                    tools/release/release.py make-key writes it; needs python3-cryptography)
+  --sign-fault MODE spoil the signature on purpose (see below)
 
 Resources:
   POST /orbavintel/update/version_win/   the answer (200, application/json); 503 without one
@@ -26,7 +29,18 @@ Resources:
                                          "@truncate=10/@delay=100", or empty for none)
                                          applies to every later update check, whose path
                                          the updater fixes
+  POST /control/sign-fault               the request body (a MODE, or empty for none)
+                                         becomes the signing fault
   anything else                          404
+
+Signing faults (with --signing-key), applied to update-check answers:
+  no-header             send no X-Orbavintel-Signature header
+  malformed             send a header that is not in the wire form
+  flip-bit              flip one bit of the signature
+  foreign-key           sign with a fresh key that no updater has built in
+  replay                send the signature made for the previous check request (or, for
+                        the first one, for a request that was never made)
+  changed-answer        sign the answer, then append a line feed to it
 
 Faults. A request chooses faults with leading path segments that start with "@"; they are
 removed before the resource is looked up, so /@status=500/files/a.exe is /files/a.exe
@@ -135,6 +149,46 @@ class Faults:
         return value or default
 
 
+SIGN_FAULTS = ("no-header", "malformed", "flip-bit", "foreign-key", "replay", "changed-answer")
+
+
+class AnswerSigner:
+    """Signs update-check answers for the request body received, or spoils them on purpose."""
+
+    def __init__(self, key_path, fault=""):
+        # Only a signing server needs python3-cryptography.
+        sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "release"))
+        import answer_signing  # noqa: E402 - found through the line above
+        self.signing = answer_signing
+        self.key = answer_signing.load_private_key(key_path)
+        self.fault = fault
+        self.lock = threading.Lock()
+        self.previous_request = b"a request that was never made"
+
+    def set_fault(self, fault):
+        if fault not in ("",) + SIGN_FAULTS:
+            raise ValueError(f"unknown signing fault {fault!r}")
+        self.fault = fault
+
+    def sign(self, request_body, answer):
+        """The headers to send with |answer| and the answer itself, as bytes."""
+        with self.lock:
+            fault = self.fault
+            signed_request = self.previous_request if fault == "replay" else request_body
+            self.previous_request = request_body
+        if fault == "no-header":
+            return [], answer
+        key = self.signing.new_private_key() if fault == "foreign-key" else self.key
+        value = self.signing.sign_answer(key, signed_request, answer)
+        if fault == "flip-bit":
+            value = value[:-1] + format(int(value[-1], 16) ^ 1, "x")
+        elif fault == "malformed":
+            value = value.replace(";sig=", ";signature=")
+        elif fault == "changed-answer":
+            answer += b"\n"
+        return [(self.signing.HEADER_NAME, value)], answer
+
+
 class UpdateServer(http.server.ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
@@ -147,6 +201,7 @@ class UpdateServer(http.server.ThreadingHTTPServer):
         self.lock = threading.Lock()
         self.challenged = set()
         self.check_faults = ""
+        self.signer = None
 
     def write_log(self, record):
         if not self.log_path:
@@ -284,13 +339,21 @@ class RequestHandler(http.server.BaseHTTPRequestHandler):
         if route == CHECK_PATH and self.command == "POST":
             if server.answer is None:
                 return 503, [("Content-Type", "text/plain")], b"no answer configured\n"
-            return 200, [("Content-Type", "application/json")], server.answer
+            signature, content = server.signer.sign(body, server.answer) if server.signer \
+                else ([], server.answer)
+            return 200, [("Content-Type", "application/json")] + signature, content
         if route == "/control/answer" and self.command == "POST":
             server.answer = body
             return 200, [("Content-Type", "text/plain")], b"answer set\n"
         if route == "/control/check-faults" and self.command == "POST":
             server.check_faults = body.decode("utf-8", errors="replace").strip()
             return 200, [("Content-Type", "text/plain")], b"check faults set\n"
+        if route == "/control/sign-fault" and self.command == "POST" and server.signer:
+            try:
+                server.signer.set_fault(body.decode("ascii", errors="replace").strip())
+            except ValueError as error:
+                return 400, [("Content-Type", "text/plain")], f"{error}\n".encode()
+            return 200, [("Content-Type", "text/plain")], b"signing fault set\n"
         if route == "/control/reset" and self.command == "POST":
             with server.lock:
                 server.challenged.clear()
@@ -384,10 +447,16 @@ def main(argv=None):
     parser.add_argument("--answer", help="file whose text answers the update check")
     parser.add_argument("--files", help="folder served under /files/")
     parser.add_argument("--log", help="file that receives one JSON line per request")
+    parser.add_argument("--signing-key", help="private key that signs update-check answers")
+    parser.add_argument("--sign-fault", default="", choices=("",) + SIGN_FAULTS)
     args = parser.parse_args(argv)
 
     answer = pathlib.Path(args.answer).read_bytes() if args.answer else None
     server = UpdateServer((args.host, args.port), answer, args.files, args.log)
+    if args.signing_key:
+        server.signer = AnswerSigner(args.signing_key, args.sign_fault)
+    elif args.sign_fault:
+        parser.error("--sign-fault needs --signing-key")
     port = server.server_address[1]
     if args.port_file:
         write_port_file(args.port_file, port)
