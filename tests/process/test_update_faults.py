@@ -42,7 +42,7 @@ def fault(check="", default=(), backup=(), final="UWM_UPDATE_FAILED", downloads=
 
 
 # Not a case: a reset right after the status line ("@reset-after-status") makes Wine 8's
-# winhttp read unmapped memory while parsing the headers. Wine then starts its debugger
+# winhttp crash (an unhandled page fault on a worker thread). Wine then starts its debugger
 # whatever the error mode says (it does not check SEM_NOGPFAULTERRORBOX), and the hidden
 # updater hangs until it is killed. Windows' WinHTTP fails the request instead, and the run
 # ends in UWM_UPDATE_FAILED like the "check body cut short" case.
