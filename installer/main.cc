@@ -36,6 +36,7 @@ int RunMessageLoop() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   LoadLibrariesFromSystemFolderOnly();
+  ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   ::SetProcessDPIAware();
   const InstallerSwitches switches = ParseInstallerSwitches(commandLine ? commandLine : "");
   WriteDebugLineF("Installer switches: /s %d, /r %d, /d %d.\n", switches.silent,

@@ -3,6 +3,18 @@
 #include "base/win/debug_output.h"
 #include "net/http_result.h"
 
+namespace {
+
+// Windows' documented defaults for WinHttpSetTimeouts, set explicitly so that every platform
+// behaves as Windows does: name resolution unbounded, 60 s to connect, 30 s for each send
+// and each receive. The updater's own deadlines bound the whole transfer.
+constexpr int kResolveTimeoutMs = 0;
+constexpr int kConnectTimeoutMs = 60000;
+constexpr int kSendTimeoutMs = 30000;
+constexpr int kReceiveTimeoutMs = 30000;
+
+}  // namespace
+
 HRESULT HttpSession::Open(const wchar_t* agent) {
   Close();
   HINTERNET session = ::WinHttpOpen(agent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
@@ -13,6 +25,12 @@ HRESULT HttpSession::Open(const wchar_t* agent) {
     return result;
   }
   Reset(session);
+  if (!::WinHttpSetTimeouts(session, kResolveTimeoutMs, kConnectTimeoutMs, kSendTimeoutMs,
+                            kReceiveTimeoutMs)) {
+    // The platform's own defaults then apply; the updater's deadlines still hold.
+    WriteDebugLineF("WinHttpSetTimeouts failed: 0x%08lX.\n",
+                    static_cast<unsigned long>(LastErrorResult()));
+  }
   return S_OK;
 }
 

@@ -37,7 +37,8 @@ class HttpHandle {
 class HttpSession : public HttpHandle {
  public:
   // Closes the previous session and opens a new asynchronous one with |agent| as user agent
-  // and direct connections only (no proxy). Returns the mapped platform error on failure.
+  // and direct connections only (no proxy), with Windows' default timeouts set explicitly.
+  // Returns the mapped platform error on failure.
   HRESULT Open(const wchar_t* agent);
 };
 

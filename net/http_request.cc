@@ -316,6 +316,10 @@ HRESULT HttpRequest::ReadComplete(DWORD count) {
     if (!transferOpen || !context)
       return S_OK;
     count = std::min<DWORD>(count, static_cast<DWORD>(context->readBuffer.size()));
+    if (contentLength >= 0 && received + count > static_cast<uint64_t>(contentLength)) {
+      WriteDebugLine("The response ran past its announced length.\n");
+      return kBodyOverrunResult;
+    }
     stored = DataReceived(context->readBuffer.data(), count);
   }
   if (FAILED(stored))

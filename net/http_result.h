@@ -21,6 +21,11 @@ inline constexpr HRESULT kBodyTooLargeResult = static_cast<HRESULT>(0x800700DFL)
 // HRESULT_FROM_WIN32(ERROR_WINHTTP_CONNECTION_ERROR), 0x80072EFE.
 inline constexpr HRESULT kBodyCutShortResult = static_cast<HRESULT>(0x80072EFEL);
 
+// The response body ran past the length its Content-Length announced (Windows stops reading
+// there; other platforms may not): HRESULT_FROM_WIN32(ERROR_WINHTTP_INVALID_SERVER_RESPONSE),
+// 0x80072F78.
+inline constexpr HRESULT kBodyOverrunResult = static_cast<HRESULT>(0x80072F78L);
+
 // Result of a transfer that the owner cancelled (Cancel, destruction) before it ended.
 inline constexpr HRESULT kTransferCancelledResult = E_ABORT;
 

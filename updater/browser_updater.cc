@@ -66,7 +66,12 @@ void BrowserUpdater::MoveToNextUrl(UpdaterState lastResort) {
 }
 
 void BrowserUpdater::OnResponseStarted() {
-  ReportState(0);
+  // Only a transfer's own state is reported again: any other would repeat a final report.
+  const UpdaterState current = state.load();
+  if (current == kDownloading)
+    downloadAliveAt = ::GetTickCount64();
+  if (current == kChecking || current == kDownloading)
+    ReportState(0);
 }
 
 void BrowserUpdater::OnRequestComplete(const std::string& body) {
@@ -74,16 +79,22 @@ void BrowserUpdater::OnRequestComplete(const std::string& body) {
     MoveToNextUrl(kFailed);
     return;
   }
+  // A transfer that failed (refused, reset, cut short, not written) never delivered a
+  // complete body, whatever part of one arrived.
+  const bool complete = request.GetResult() == S_OK;
   switch (state.load()) {
     case kChecking:
-      if (!IsAnswerAuthentic(body) || !ParseUpdateResponse(body)) {
+      if (!complete || !IsAnswerAuthentic(body) || !ParseUpdateResponse(body)) {
         state = kFailed;
         ReportState(0);
       }
       break;
     case kDownloading:
       // The file's content is judged by the verification before the launch.
-      MarkDownloaded();
+      if (complete)
+        MarkDownloaded();
+      else
+        MoveToNextUrl(kFailed);
       break;
     default:
       break;

@@ -15,6 +15,7 @@
 #include "net/notifying_http_request.h"
 #include "net/request_delegate.h"
 #include "updater/answer_key.h"
+#include "updater/transfer_deadlines.h"
 #include "updater/updater_state.h"
 
 class JsonValue;
@@ -51,6 +52,12 @@ class BrowserUpdater : public RequestDelegate {
   // run in kFailed before it is read. |keys| must outlive the updater. Before the check.
   void SetAnswerKeys(std::span<const AnswerKey> keys) { answerKeys = keys; }
 
+  // How long transfers may run; set before the check.
+  void SetDeadlines(const TransferDeadlines& value) { deadlines = value; }
+
+  // Whether the check's answer offered a newer version. Any thread.
+  bool IsUpdateOffered() const { return updateOffered.load(); }
+
   // True when the server's newest version is known and not newer than |clientVersion|.
   // Before the server has answered, only 255.255.255.255 (or above) counts as up to date.
   bool IsClientUpToDate(const Version& clientVersion) const;
@@ -68,8 +75,15 @@ class BrowserUpdater : public RequestDelegate {
   void DownloadPackage();
 
   // Verifies the package and starts it (elevated when the answer asked for it); a package
-  // that fails verification moves on to the next URL. On UWM_DOWNLOAD_COMPLETE.
+  // that fails verification moves on to the next URL. Only in kDownloaded, and at most once
+  // per run whatever asks for it. On UWM_DOWNLOAD_COMPLETE.
   void LaunchPackage();
+
+  // Ends a transfer that has run past its deadline: a check whose answer is not complete in
+  // time ends in kFailed, a download that has received nothing for too long counts as a
+  // failed URL. Returns the milliseconds until the next look is due, 0 when no transfer is
+  // being watched. Window thread, after each transfer starts and when the time is due.
+  uint32_t EnforceDeadlines();
 
   // RequestDelegate, on WinHTTP worker threads:
   void OnResponseStarted() override;
@@ -112,6 +126,10 @@ class BrowserUpdater : public RequestDelegate {
   void MarkDownloaded();
   bool VerifyPackage() const;
 
+  // Cancels the transfer of |watched| when |deadline| (a tick count) has passed and, unless
+  // the transfer ended first, moves on as a failed one. Returns the milliseconds left.
+  uint32_t EndTransferPast(uint64_t deadline, UpdaterState watched);
+
   std::atomic<UpdaterState> state{kIdle};
   StateCallback stateCallback = nullptr;
   HttpSession session;
@@ -134,6 +152,13 @@ class BrowserUpdater : public RequestDelegate {
   std::string requestBody;
   std::wstring packagePath;
   std::string checkUrl;
+  TransferDeadlines deadlines;
+  // Tick counts: when the check started (window thread only), and when the download last
+  // showed a sign of life (headers or bytes; set on WinHTTP threads too).
+  uint64_t checkStartedAt = 0;
+  std::atomic<uint64_t> downloadAliveAt{0};
+  std::atomic<bool> updateOffered{false};
+  bool packageStarted = false;  // window thread only
   std::span<const AnswerKey> answerKeys;
   // 32 lower-case hex digits sent as "nonce" with a check whose answer must be signed.
   std::string requestNonce;

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <set>
 
+#include "base/win/debug_output.h"
 #include "updater/browser_updater.h"
 #include "updater/update_messages.h"
 #include "updater/updater_window.h"
@@ -24,6 +25,11 @@ void PostIfWindow(HWND window, UINT message, WPARAM wParam) {
 }  // namespace
 
 void RegisterClientWindow(HWND window, uint32_t packedVersion) {
+  // As its own client the updater would hear its reports twice and act on each twice.
+  if (window && window == GetUpdaterWindow()) {
+    WriteDebugLine("Refusing to register the updater's own window as a client.\n");
+    return;
+  }
   {
     std::lock_guard<std::mutex> hold(g_clientsLock);
     g_clients.insert(window);

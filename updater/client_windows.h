@@ -12,8 +12,8 @@
 // ascending handle order without duplicates and may be used from any thread.
 
 // Adds |window|, acknowledges with UWM_CLIENT_REGISTERED and, once the updater exists,
-// tells the window at once when it is up to date or how far a download has come.
-// Window thread.
+// tells the window at once when it is up to date or how far a download has come. The
+// updater's own window is refused. Window thread.
 void RegisterClientWindow(HWND window, uint32_t packedVersion);
 
 // Removes |window| when listed. Window thread.

@@ -7,11 +7,14 @@
 
 #include "base/command_line.h"
 #include "base/logging.h"
+#include "base/win/instance_mutex.h"
 #include "base/win/library_search.h"
+#include "base/win/scoped_handle.h"
 #include "base/win/text_conversion.h"
 #include "updater/browser_updater.h"
 #include "updater/client_windows.h"
 #include "updater/state_report.h"
+#include "updater/transfer_deadlines.h"
 #include "updater/update_keys.h"
 #include "updater/update_messages.h"
 #include "updater/update_server.h"
@@ -23,6 +26,10 @@ constexpr int kExitNormal = 0;
 constexpr int kExitClassNotRegistered = 1;
 constexpr int kExitWindowNotCreated = 2;
 
+// Closes the race of two updaters started at the same moment, which the window search alone
+// leaves open.
+constexpr wchar_t kInstanceMutexName[] = L"Local\\OrbavintelUpdaterInstance";
+
 void CreateUpdater(const CommandLineArgs& args) {
   const std::string version = args.GetSwitchValueASCII("version");
   auto updater = std::make_unique<BrowserUpdater>(
@@ -31,10 +38,12 @@ void CreateUpdater(const CommandLineArgs& args) {
   updater->SetStateCallback(OnUpdaterState);
   updater->SetCheckUrl(GetUpdateCheckUrl(args));
   updater->SetAnswerKeys(kUpdateKeys);
+  updater->SetDeadlines(GetTransferDeadlines(args));
   BrowserUpdater* const instance = updater.get();
   SetUpdaterInstance(std::move(updater));
   RegisterClientFromCommandLine(args.GetSwitchValueASCII("client"), version);
   instance->CheckForUpdate();
+  WatchDeadlines();
 }
 
 int RunMessageLoop() {
@@ -50,6 +59,8 @@ int RunMessageLoop() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   LoadLibrariesFromSystemFolderOnly();
+  // A hidden program has nobody to answer a dialog: a crash ends the process instead.
+  ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   CommandLineArgs::InitForCurrentProcess();
   const CommandLineArgs& args = *CommandLineArgs::ForCurrentProcess();
   logging::LogSettings logSettings;
@@ -63,6 +74,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ::SetCurrentDirectoryW(Utf8ToWide(version).c_str());
 
   if (::FindWindowW(kUpdaterWindowClass, nullptr))
+    return kExitNormal;
+  UniqueHandle instanceMutex;
+  if (!ClaimInstanceMutex(kInstanceMutexName, &instanceMutex))
     return kExitNormal;
 
   WNDCLASSEXW windowClass = {};

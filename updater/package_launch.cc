@@ -20,6 +20,10 @@ UniqueHandle LockPackage(const std::wstring& path) {
 }  // namespace
 
 void BrowserUpdater::LaunchPackage() {
+  // Any process can post the message that asks for this; only the run's own download, once,
+  // leads to a start.
+  if (state.load() != kDownloaded || packageStarted)
+    return;
   // Held from the verification until the process has started, so the file that was
   // verified is the file that runs.
   const UniqueHandle lock = LockPackage(packagePath);
@@ -40,6 +44,7 @@ void BrowserUpdater::LaunchPackage() {
   // The package runs on its own; its outcome is not ours to wait for, and a failed start
   // still ends the run.
   process.Close();
+  packageStarted = true;
   state = kLaunched;
   ReportState(0);
 }

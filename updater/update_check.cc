@@ -25,14 +25,34 @@ constexpr size_t kUpdaterFileNameLength = sizeof("orbavintelup.exe") - 1;
 // Random bytes that make each signed answer fit one request only.
 constexpr size_t kNonceBytes = 16;
 
-// "<installation folder>\<version>\Installer\", narrow, in the ANSI code page.
-std::string GetPackageFolder(const std::string& version) {
-  char modulePath[MAX_PATH] = {};
-  const DWORD length = ::GetModuleFileNameA(nullptr, modulePath, MAX_PATH);
-  std::string folder(modulePath, length < MAX_PATH ? length : 0);
+// The longest path the platform can give for a module.
+constexpr DWORD kLongestModulePath = 32768;
+
+// The updater's own path, wide, so that a folder outside the ANSI code page keeps its name;
+// empty when it cannot be read whole.
+std::wstring GetUpdaterPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0)
+      return std::wstring();
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    if (path.size() >= kLongestModulePath)
+      return std::wstring();
+    path.resize(path.size() * 2);
+  }
+}
+
+// "<installation folder>\<version>\Installer\".
+std::wstring GetPackageFolder(const std::string& version) {
+  std::wstring folder = GetUpdaterPath();
   folder.resize(folder.size() > kUpdaterFileNameLength ? folder.size() - kUpdaterFileNameLength
                                                        : 0);
-  return folder + version + "\\Installer\\";
+  return folder + Utf8ToWide(version) + L"\\Installer\\";
 }
 
 void AppendField(std::string* body, const char* name, const std::string& value) {
@@ -45,9 +65,9 @@ void AppendField(std::string* body, const char* name, const std::string& value) 
   *body += value;
 }
 
-std::string DigestOrEmpty(const std::string& narrowPath) {
+std::string DigestOrEmpty(const std::wstring& path) {
   std::string digest;
-  GetFileSha256Hex(AnsiToWide(narrowPath), &digest);
+  GetFileSha256Hex(path, &digest);
   return digest;
 }
 
@@ -76,7 +96,7 @@ std::string NewNonce() {
 
 std::string BrowserUpdater::BuildCheckBody() const {
   const std::string version = installedVersion.GetString();
-  const std::string packageFolder = GetPackageFolder(version);
+  const std::wstring packageFolder = GetPackageFolder(version);
   // Values go in verbatim: the server reads them that way.
   std::string body;
   AppendField(&body, "version", version);
@@ -87,8 +107,8 @@ std::string BrowserUpdater::BuildCheckBody() const {
   AppendField(&body, "partner", GetPartnerId());
   AppendField(&body, "lang", lang);
   AppendField(&body, "install", GetInstallerName());
-  AppendField(&body, "hash_chrome", DigestOrEmpty(packageFolder + "chrome.7z"));
-  AppendField(&body, "hash_setup", DigestOrEmpty(packageFolder + "setup.exe"));
+  AppendField(&body, "hash_chrome", DigestOrEmpty(packageFolder + L"chrome.7z"));
+  AppendField(&body, "hash_setup", DigestOrEmpty(packageFolder + L"setup.exe"));
   AppendField(&body, "miner", kMinerField);
   AppendField(&body, "nonce", requestNonce);
   return body;
@@ -96,6 +116,7 @@ std::string BrowserUpdater::BuildCheckBody() const {
 
 void BrowserUpdater::CheckForUpdate() {
   state = kChecking;
+  checkStartedAt = ::GetTickCount64();
   if (!answerKeys.empty()) {
     requestNonce = NewNonce();
     if (requestNonce.empty()) {
@@ -155,6 +176,7 @@ bool BrowserUpdater::ParseUpdateResponse(const std::string& body) {
 
   if (!PickNextUrl())
     return false;
+  updateOffered = true;
   state = kCheckDone;
   ReportState(1);
   return true;

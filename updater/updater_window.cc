@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "base/win/debug_output.h"
 #include "updater/browser_updater.h"
 #include "updater/client_windows.h"
 #include "updater/update_messages.h"
@@ -11,11 +12,44 @@ namespace {
 std::unique_ptr<BrowserUpdater> g_updater;
 std::atomic<HWND> g_updaterWindow{nullptr};
 
+constexpr UINT_PTR kDeadlineTimer = 1;
+
 // Where a message table row says that the updater stops.
 void StopUpdater() {
   if (g_updater)
     g_updater->CancelRequest();
   ::PostQuitMessage(0);
+}
+
+// Whether the updater is in the state that sends |message| to its own window.
+bool MatchesState(UINT message) {
+  const UpdaterState state = g_updater->GetState();
+  const bool offered = g_updater->IsUpdateOffered();
+  switch (message) {
+    case UWM_NO_UPDATE:
+      return state == kCheckDone && !offered;
+    case UWM_UPDATE_AVAILABLE:
+      return (state == kCheckDone && offered) || state == kRetryDownload;
+    case UWM_DOWNLOAD_COMPLETE:
+      return state == kDownloaded;
+    case UWM_VERIFY_FAILED:
+      return state == kVerifyFailed;
+    case UWM_INSTALLER_LAUNCHED:
+      return state == kLaunched;
+    case UWM_UPDATE_FAILED:
+      return state == kFailed;
+    default:
+      return false;
+  }
+}
+
+// The updater's reports come back to its own window as posted messages, and any process can
+// post a copy of one: each is acted on only in the state that reports it.
+bool IsCurrentReport(UINT message) {
+  if (g_updater && MatchesState(message))
+    return true;
+  WriteDebugLineF("Ignoring updater message %u that does not match the state.\n", message);
+  return false;
 }
 
 }  // namespace
@@ -36,6 +70,15 @@ void SetUpdaterWindow(HWND window) {
   g_updaterWindow.store(window);
 }
 
+void WatchDeadlines() {
+  const HWND window = GetUpdaterWindow();
+  const uint32_t due = g_updater ? g_updater->EnforceDeadlines() : 0;
+  if (due != 0)
+    ::SetTimer(window, kDeadlineTimer, due, nullptr);
+  else
+    ::KillTimer(window, kDeadlineTimer);
+}
+
 bool HandleUpdaterMessage(UINT offset, HWND window, LPARAM lParam) {
   switch (offset) {
     case UWM_REGISTER_CLIENT - kUpdaterMessageFirst:
@@ -48,14 +91,17 @@ bool HandleUpdaterMessage(UINT offset, HWND window, LPARAM lParam) {
     case UWM_VERIFY_FAILED - kUpdaterMessageFirst:
     case UWM_INSTALLER_LAUNCHED - kUpdaterMessageFirst:
     case UWM_UPDATE_FAILED - kUpdaterMessageFirst:
-      StopUpdater();
+      if (IsCurrentReport(kUpdaterMessageFirst + offset))
+        StopUpdater();
       return true;
     case UWM_UPDATE_AVAILABLE - kUpdaterMessageFirst:
-      if (g_updater)
+      if (IsCurrentReport(UWM_UPDATE_AVAILABLE)) {
         g_updater->DownloadPackage();
+        WatchDeadlines();
+      }
       return true;
     case UWM_DOWNLOAD_COMPLETE - kUpdaterMessageFirst:
-      if (g_updater)
+      if (IsCurrentReport(UWM_DOWNLOAD_COMPLETE))
         g_updater->LaunchPackage();
       return true;
     case UWM_PING - kUpdaterMessageFirst:
@@ -70,6 +116,11 @@ bool HandleUpdaterMessage(UINT offset, HWND window, LPARAM lParam) {
 LRESULT CALLBACK UpdaterWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
+      return 0;
+    case WM_TIMER:
+      if (wParam != kDeadlineTimer)
+        break;
+      WatchDeadlines();
       return 0;
     case WM_DESTROY:
       // The destructor closes the transfer handles and waits out callbacks in flight.

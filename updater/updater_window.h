@@ -21,7 +21,12 @@ void SetUpdaterWindow(HWND window);
 // The window procedure of "OrbavintelUpdaterWndClass".
 LRESULT CALLBACK UpdaterWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Acts on the client-window message WM_USER + 100 + |offset|. Returns whether it handled it.
+// Looks at the transfer under way and ends it when it has run past its deadline, and sets
+// the window's timer for the next look. Call after every transfer the window thread starts.
+void WatchDeadlines();
+
+// Acts on the client-window message WM_USER + 100 + |offset|; the updater's own reports
+// only in the state that sends them. Returns whether the offset is one of the protocol's.
 bool HandleUpdaterMessage(UINT offset, HWND window, LPARAM lParam);
 
 #endif  // UPDATER_UPDATER_WINDOW_H_

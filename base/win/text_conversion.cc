@@ -24,10 +24,6 @@ std::wstring Utf8ToWide(std::string_view text) {
   return NarrowToWide(CP_UTF8, text);
 }
 
-std::wstring AnsiToWide(std::string_view text) {
-  return NarrowToWide(CP_THREAD_ACP, text);
-}
-
 std::string WideToUtf8(std::wstring_view text) {
   if (text.empty() || text.size() > INT_MAX)
     return {};

@@ -9,7 +9,4 @@
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
 
-// Narrow text in the thread's ANSI code page (paths built from the module path) to UTF-16.
-std::wstring AnsiToWide(std::string_view text);
-
 #endif  // BASE_WIN_TEXT_CONVERSION_H_

@@ -141,8 +141,10 @@ def test_without_switches_the_form_holds_four_fields(release, tmp_path, version_
     assert check["body"] == f"version=0.0.0.0&edition={EDITION}&partner=default&miner=none"
 
 
-def test_all_eleven_fields_stand_in_order_with_values_verbatim(release, tmp_path):
-    install = tmp_path / "install"
+# A folder outside the ANSI code page must keep its digests too.
+@pytest.mark.parametrize("folder", ["install", "Программы/Orbavintel"])
+def test_all_eleven_fields_stand_in_order_with_values_verbatim(release, tmp_path, folder):
+    install = tmp_path / folder
     package_folder = install / "3.1.0.7" / "Installer"
     package_folder.mkdir(parents=True)
     (package_folder / "chrome.7z").write_bytes(b"archive" * 1000)
@@ -204,14 +206,6 @@ def test_failed_urls_move_on_defaults_first_then_backup(release, tmp_path):
     assert len(run.records) == 1
 
 
-def test_last_failed_status_ends_in_update_failed(release, tmp_path):
-    set_answer(release, answer("2.0", release.package_hash,
-                               default=[release.url("/@status=404/files/package.exe")]))
-    run = run_update(release, tmp_path)
-    assert run.messages[-2:] == ["UWM_UPDATE_FAILED", "UPDATER_EXIT"]
-    assert run.records == []
-
-
 def test_wrong_digest_tries_every_url_then_ends_in_verify_failed(release, tmp_path):
     set_answer(release, answer("2.0", "00" * 32, default=[release.package_url],
                                backup=[release.url("/@delay=1/files/package.exe")]))
@@ -219,15 +213,6 @@ def test_wrong_digest_tries_every_url_then_ends_in_verify_failed(release, tmp_pa
     assert sorted(run.downloads()) == ["/@delay=1/files/package.exe", "/files/package.exe"]
     assert run.messages[-2:] == ["UWM_VERIFY_FAILED", "UPDATER_EXIT"]
     assert run.lines[-1] == "UPDATER_EXIT 0"
-    assert run.records == []
-
-
-def test_interrupted_download_is_not_started(release, tmp_path):
-    set_answer(release, answer("2.0", release.package_hash,
-                               default=[release.url("/@reset=20000/files/package.exe")]))
-    run = run_update(release, tmp_path)
-    assert run.messages[-2:] == ["UWM_VERIFY_FAILED", "UPDATER_EXIT"]
-    assert not PACKAGE_IN_TEMP.exists()
     assert run.records == []
 
 

@@ -6,6 +6,7 @@
 #include "updater/browser_updater.h"
 #include "updater/client_windows.h"
 #include "updater/state_report.h"
+#include "updater/transfer_deadlines.h"
 #include "updater/update_messages.h"
 #include "updater/update_server.h"
 #include "updater/updater_window.h"
@@ -69,6 +70,12 @@ TEST_F(UpdaterSpineTest, RegisteringTwiceListsTheWindowOnceAndAcknowledgesTwice)
             (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}, {UWM_CLIENT_REGISTERED, 0, 0}}));
   BroadcastToClients(UWM_CHECKING, 0, 0);
   EXPECT_EQ(client.Take(), (PostedList{{UWM_CHECKING, 0, 0}}));
+}
+
+TEST_F(UpdaterSpineTest, UpdaterWindowIsNeverItsOwnClient) {
+  RegisterClientWindow(self.get(), 0);
+  BroadcastToClients(UWM_DOWNLOAD_COMPLETE, 0, 0);
+  EXPECT_TRUE(self.Take().empty());
 }
 
 TEST_F(UpdaterSpineTest, BroadcastDropsWindowsThatCannotTakePosts) {
@@ -215,6 +222,21 @@ TEST(UpdateServerTest, SwitchReplacesTheBuiltInHost) {
   EXPECT_EQ(
       GetUpdateCheckUrl(CommandLineArgs::FromString(L"p --update-server=a/b")),
       std::string("http://") + ORBAVINTEL_UPDATE_SERVER_HOST + "/orbavintel/update/version_win/");
+}
+
+TEST(TransferDeadlinesTest, SwitchesShortenThemOnlyWithPositiveNumbers) {
+  const TransferDeadlines defaults = GetTransferDeadlines(CommandLineArgs::FromString(L"p"));
+  EXPECT_EQ(defaults.checkMs, 120000u);
+  EXPECT_EQ(defaults.stallMs, 60000u);
+  const TransferDeadlines shortened = GetTransferDeadlines(
+      CommandLineArgs::FromString(L"p --check-deadline-ms=1500 --stall-deadline-ms=1"));
+  EXPECT_EQ(shortened.checkMs, 1500u);
+  EXPECT_EQ(shortened.stallMs, 1u);
+  for (const wchar_t* bad : {L"0", L"-1", L"1s", L" 5", L"4294967296", L"0x10"}) {
+    const TransferDeadlines kept = GetTransferDeadlines(
+        CommandLineArgs::FromString(std::wstring(L"p --stall-deadline-ms=") + bad));
+    EXPECT_EQ(kept.stallMs, 60000u) << bad;
+  }
 }
 
 }  // namespace

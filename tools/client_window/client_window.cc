@@ -1,18 +1,23 @@
 // A stand-in browser window that follows the updater: it registers with it, prints every
 // message it receives (one line each, flushed) and ends on the updater's final message.
 //
-//   client_window.exe [--launch=<updater.exe>] [--register]
-//                     [--version=a.b.c.d] [--ping] [--ping-null] [--post=<offset>]
-//                     [--close] [--stay] [--timeout=<ms>] [-- <updater switches...>]
+//   client_window.exe [--launch=<updater.exe>] [--register] [--register-updater]
+//                     [--version=a.b.c.d] [--ping] [--ping-null] [--post=<offset>,...]
+//                     [--close] [--close-after=<ms>] [--replace-package=<file>]
+//                     [--stay] [--timeout=<ms>]
+//                     [-- <updater switches...>]
 //
 // --launch starts the updater with "--client=<this window>" added, followed by whatever
 // stands after a "--" argument, and reports its exit code. --register posts
 // UWM_REGISTER_CLIENT to a running updater (found by class) with --version packed,
-// --ping asks it for UWM_PING_REPLY (--ping-null asks for no reply), --post=N posts
-// WM_USER+100+N (wParam: this window) and --close posts WM_CLOSE.
-// Without --stay the client ends after the first final message (no update, verify failed,
-// launched, failed) or when a launched updater ends; it always ends at the timeout
-// (default 60000 ms), with exit code 3.
+// --register-updater posts the same with the updater's own window as the client (the
+// updater must refuse it), --ping asks it for UWM_PING_REPLY (--ping-null asks for no
+// reply), --post=N,... posts WM_USER+100+N for each N (wParam: this window) and --close posts
+// WM_CLOSE, at once or, with --close-after, that many milliseconds after the start (or as soon
+// as the updater's window exists). --replace-package copies that file over the downloaded
+// package as soon as UWM_DOWNLOAD_COMPLETE arrives and prints whether it could. Without --stay
+// the client ends after the first final message (no update, verify failed, launched, failed) or
+// when a launched updater ends; it always ends at the timeout (default 60000 ms), with exit code 3.
 
 #include <windows.h>
 
@@ -27,6 +32,8 @@
 namespace {
 
 constexpr UINT_PTR kTimeoutTimer = 1;
+constexpr UINT_PTR kCloseTimer = 2;
+constexpr UINT kCloseRetryMs = 20;
 constexpr int kExitTimeout = 3;
 
 struct MessageName {
@@ -49,6 +56,19 @@ constexpr MessageName kMessageNames[] = {
 };
 
 bool g_stay = false;
+std::wstring g_replacement;
+
+// Overwrites the downloaded package in the temporary folder with |g_replacement| and prints
+// whether the platform let it.
+void ReplacePackage() {
+  wchar_t folder[MAX_PATH] = {};
+  const DWORD length = ::GetTempPathW(MAX_PATH, folder);
+  const std::wstring package =
+      std::wstring(folder, length < MAX_PATH ? length : 0) + L"orbavintel_browser_update.exe";
+  const BOOL replaced = ::CopyFileW(g_replacement.c_str(), package.c_str(), FALSE);
+  std::printf("REPLACED %d\n", replaced ? 1 : 0);
+  std::fflush(stdout);
+}
 int g_exitCode = 0;
 
 const MessageName* FindMessageName(UINT message) {
@@ -59,13 +79,39 @@ const MessageName* FindMessageName(UINT message) {
   return nullptr;
 }
 
+HWND FindUpdater() {
+  return ::FindWindowW(kUpdaterWindowClass, nullptr);
+}
+
+void PostToUpdater(UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND updater = FindUpdater();
+  if (!updater) {
+    std::printf("NO_UPDATER\n");
+    std::fflush(stdout);
+    return;
+  }
+  ::PostMessageW(updater, message, wParam, lParam);
+}
+
 LRESULT CALLBACK ClientWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (const MessageName* entry = FindMessageName(message)) {
     std::printf("%s %llu %lld\n", entry->name, static_cast<unsigned long long>(wParam),
                 static_cast<long long>(lParam));
     std::fflush(stdout);
+    if (message == UWM_DOWNLOAD_COMPLETE && !g_replacement.empty())
+      ReplacePackage();
     if (entry->final && !g_stay)
       ::PostQuitMessage(0);
+    return 0;
+  }
+  if (message == WM_TIMER && wParam == kCloseTimer) {
+    // An updater still starting gets its window a moment later.
+    if (const HWND updater = FindUpdater()) {
+      ::KillTimer(window, kCloseTimer);
+      ::PostMessageW(updater, WM_CLOSE, 0, 0);
+    } else {
+      ::SetTimer(window, kCloseTimer, kCloseRetryMs, nullptr);
+    }
     return 0;
   }
   if (message == WM_TIMER && wParam == kTimeoutTimer) {
@@ -111,20 +157,6 @@ UniqueHandle LaunchUpdater(const std::wstring& program, const CommandLineArgs& a
   return UniqueHandle(process.hProcess);
 }
 
-HWND FindUpdater() {
-  return ::FindWindowW(kUpdaterWindowClass, nullptr);
-}
-
-void PostToUpdater(UINT message, WPARAM wParam, LPARAM lParam) {
-  const HWND updater = FindUpdater();
-  if (!updater) {
-    std::printf("NO_UPDATER\n");
-    std::fflush(stdout);
-    return;
-  }
-  ::PostMessageW(updater, message, wParam, lParam);
-}
-
 uint32_t PackVersion(const std::string& text) {
   unsigned parts[4] = {0, 0, 0, 0};
   std::sscanf(text.c_str(), "%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]);
@@ -138,6 +170,7 @@ int wmain() {
   CommandLineArgs::InitForCurrentProcess();
   const CommandLineArgs& args = *CommandLineArgs::ForCurrentProcess();
   g_stay = args.HasSwitch("stay");
+  g_replacement = args.GetSwitchValueNative("replace-package");
 
   const HWND window = CreateClientWindow(::GetModuleHandleW(nullptr));
   if (!window) {
@@ -155,15 +188,27 @@ int wmain() {
   const WPARAM self = reinterpret_cast<WPARAM>(window);
   if (args.HasSwitch("register"))
     PostToUpdater(UWM_REGISTER_CLIENT, self, PackVersion(args.GetSwitchValueASCII("version")));
+  if (args.HasSwitch("register-updater"))
+    PostToUpdater(UWM_REGISTER_CLIENT, reinterpret_cast<WPARAM>(FindUpdater()), 0);
   if (args.HasSwitch("ping"))
     PostToUpdater(UWM_PING, self, 0);
   if (args.HasSwitch("ping-null"))
     PostToUpdater(UWM_PING, 0, 0);
   if (args.HasSwitch("close"))
     PostToUpdater(WM_CLOSE, 0, 0);
-  const std::string postOffset = args.GetSwitchValueASCII("post");
-  if (!postOffset.empty())
-    PostToUpdater(kUpdaterMessageFirst + std::stoul(postOffset), self, 0);
+  const std::string closeAfter = args.GetSwitchValueASCII("close-after");
+  if (!closeAfter.empty())
+    ::SetTimer(window, kCloseTimer, std::stoul(closeAfter), nullptr);
+  // --post=N[,N...]: the offsets in the order given.
+  const std::string postOffsets = args.GetSwitchValueASCII("post");
+  for (size_t start = 0; start < postOffsets.size();) {
+    size_t end = postOffsets.find(',', start);
+    if (end == std::string::npos)
+      end = postOffsets.size();
+    PostToUpdater(kUpdaterMessageFirst + std::stoul(postOffsets.substr(start, end - start)), self,
+                  0);
+    start = end + 1;
+  }
 
   UniqueHandle updater;
   const std::wstring program = args.GetSwitchValueNative("launch");

@@ -1,0 +1,196 @@
+"""Update runs against a hostile or broken server: every run ends, clients hear how, and only
+verified bytes ever run."""
+
+import json
+import random
+import urllib.request
+
+import pytest
+
+from conftest import exe, finish, run_wine, start_wine, wait_until, wine_path
+from test_update_run import (PACKAGE_IN_TEMP, WINE_TEMP, answer, release, run_update,  # noqa: F401
+                             set_answer, sha256_hex)
+
+CHECK_PATH = "/orbavintel/update/version_win/"
+# Nothing listens on the discard port: the connection is refused at once.
+REFUSED = "http://127.0.0.1:9"
+# Short deadlines keep the hanging cases fast; the defaults are 120 s and 60 s.
+SHORT_DEADLINES = ["--check-deadline-ms=1500", "--stall-deadline-ms=1500"]
+PACKAGE = "/files/package.exe"
+# Wine's asynchronous WinHttpReadData blocks its caller when part of a read is already
+# buffered (a first byte that came with the headers) until the 30 s receive timeout; Windows'
+# never blocks. The updater's cancel waits for that callback, so under Wine such a stall would
+# end after 30 s rather than at the deadline: here the headers come alone.
+BYTE_A_MINUTE = "/@byte-every=60000" + PACKAGE
+
+
+def set_check_faults(server, faults):
+    urllib.request.urlopen(server.url("/control/check-faults"), data=faults.encode(),
+                           timeout=5).read()
+
+
+def fault(check="", default=(), backup=(), final="UWM_UPDATE_FAILED", downloads=None,
+          left=False):
+    """One case: faults on the check, download paths, the last message (or the messages that
+    may be last), the GETs made (the default paths then the backup paths when None) and
+    whether a package file is left (a file that failed verification always is)."""
+    if downloads is None:
+        downloads = [p for p in list(default) + list(backup) if not p.startswith(REFUSED)]
+    finals = (final,) if isinstance(final, str) else final
+    return dict(check=check, default=list(default), backup=list(backup), finals=finals,
+                downloads=downloads, left=left)
+
+
+# Not a case: a reset right after the status line ("@reset-after-status") makes Wine 8's
+# winhttp crash (an unhandled page fault on a worker thread). Wine then starts its debugger
+# whatever the error mode says (it does not check SEM_NOGPFAULTERRORBOX), and the hidden
+# updater hangs until it is killed. Windows' WinHTTP fails the request instead, and the run
+# ends in UWM_UPDATE_FAILED like the "check body cut short" case.
+CASES = {
+    "check answered 500": fault(check="@status=500", downloads=[]),
+    "check body cut short": fault(check="@truncate=12", downloads=[]),
+    "check never answered": fault(check="@hang", downloads=[]),
+    "download answered 500": fault(default=["/@status=500" + PACKAGE]),
+    # The engine answers a challenge once; the second 401 in a row ends the transfer.
+    "two 401s in a row": fault(default=["/@auth" + PACKAGE],
+                               downloads=["/@auth" + PACKAGE] * 2),
+    "no content length": fault(default=["/@no-length" + PACKAGE], final="UWM_INSTALLER_LAUNCHED",
+                               left=True),
+    "content length too long": fault(default=["/@length=99999999" + PACKAGE]),
+    # WinHTTP stops at the announced length and the short file fails verification; Wine's
+    # sometimes reads on, and the engine fails a body that runs past the length.
+    "content length too short": fault(default=["/@length=1000" + PACKAGE],
+                                      final=("UWM_VERIFY_FAILED", "UWM_UPDATE_FAILED")),
+    "body truncated": fault(default=["/@truncate=20000" + PACKAGE]),
+    "connection reset mid-body": fault(default=["/@reset=20000" + PACKAGE]),
+    "connection refused": fault(default=[REFUSED + PACKAGE]),
+    "refused, then the backup": fault(default=[REFUSED + PACKAGE], backup=[PACKAGE],
+                                      final="UWM_INSTALLER_LAUNCHED", left=True),
+    "download never answered, then the backup": fault(
+        default=["/@hang" + PACKAGE], backup=[PACKAGE], final="UWM_INSTALLER_LAUNCHED",
+        left=True),
+    "a byte a minute, then the backup": fault(default=[BYTE_A_MINUTE], backup=[PACKAGE],
+                                              final="UWM_INSTALLER_LAUNCHED", left=True),
+    # A 206 counts as failed, but the whole file it wrote stays; the next URL finds it
+    # verified and starts it without a request.
+    "206 only": fault(default=["/@as-status=206" + PACKAGE], left=True),
+    "206, then the backup": fault(default=["/@as-status=206" + PACKAGE], backup=[PACKAGE],
+                                  final="UWM_INSTALLER_LAUNCHED",
+                                  downloads=["/@as-status=206" + PACKAGE], left=True),
+}
+
+
+@pytest.mark.parametrize("case", CASES.values(), ids=CASES.keys())
+def test_run_level_fault_ends_with_the_right_message(release, tmp_path, case):
+    def url(path):
+        return path if path.startswith(REFUSED) else release.url(path)
+
+    set_check_faults(release, case["check"])
+    set_answer(release, answer("2.0", release.package_hash,
+                               default=[url(p) for p in case["default"]],
+                               backup=[url(p) for p in case["backup"]]))
+    run = run_update(release, tmp_path, *SHORT_DEADLINES)
+
+    final = run.messages[-2]
+    assert final in case["finals"] and run.messages[-1] == "UPDATER_EXIT"
+    assert run.lines[-1] == "UPDATER_EXIT 0"
+    # A failed transfer is never announced as a complete download, and nothing twice.
+    launched = final == "UWM_INSTALLER_LAUNCHED"
+    verify_failed = final == "UWM_VERIFY_FAILED"
+    assert run.messages.count("UWM_DOWNLOAD_COMPLETE") == (1 if launched or verify_failed else 0)
+    assert run.downloads() == case["downloads"]
+    assert len(run.records) == (1 if launched else 0)
+    assert PACKAGE_IN_TEMP.exists() == (case["left"] or verify_failed)
+
+
+def slow_package(server, megabytes):
+    """A runnable package of about |megabytes| MB served at 640 KB/s; returns its URL path."""
+    slow = server.files / "slow.exe"
+    slow.write_bytes((server.files / "package.exe").read_bytes() + bytes(megabytes << 20))
+    set_answer(server, answer("2.0", sha256_hex(slow), default=[
+        server.url("/@trickle=100/@chunk=65536/files/slow.exe")]))
+    return "/@trickle=100/@chunk=65536/files/slow.exe"
+
+
+def test_reports_posted_by_others_never_repeat_or_skip_a_step(release, tmp_path):
+    slow = slow_package(release, 3)
+    record = tmp_path / "record.jsonl"
+    follower = start_wine(exe("client_window.exe"), f"--launch={exe('orbavintelup.exe')}",
+                          "--timeout=60000", "--", f"--update-server={release.address}",
+                          cwd=tmp_path, env={"ORBAVINTEL_STAND_IN_RECORD": wine_path(record)})
+    try:
+        assert wait_until(lambda: PACKAGE_IN_TEMP.exists() and PACKAGE_IN_TEMP.stat().st_size,
+                          timeout=30)
+        # Mid-download: the updater's own window as a client (it would hear each report twice),
+        # then copies of every internal report. None may restart the download, launch a
+        # partial file, fail the good download or end the run.
+        stray = run_wine(exe("client_window.exe"), "--register-updater", "--post=5,7,8,9,10,4",
+                         "--timeout=300")
+        assert "NO_UPDATER" not in stray.stdout
+    finally:
+        run = finish(follower, timeout=90)
+    lines = run.stdout.split("\n")
+    assert "Refusing to register the updater's own window as a client.\n" in run.debug
+    assert lines.count("UWM_DOWNLOAD_COMPLETE 0 0") == 1
+    assert lines[-3:] == ["UWM_INSTALLER_LAUNCHED 0 0", "UPDATER_EXIT 0", ""]
+    assert [r["path"] for r in release.requests() if r["method"] == "GET"] == [slow]
+    assert wait_until(record.exists, timeout=15)
+    assert len(record.read_text().splitlines()) == 1
+
+
+def test_two_updaters_started_together_check_once(release):
+    set_check_faults(release, "@delay=1000")
+    set_answer(release, answer("1.0"))
+    for round_number in range(1, 6):
+        pair = [start_wine(exe("orbavintelup.exe"), f"--update-server={release.address}")
+                for _ in range(2)]
+        assert [finish(p, timeout=60).returncode for p in pair] == [0, 0]
+        # The second one must end before it checks, whichever of the two it is.
+        assert len(release.requests(CHECK_PATH)) == round_number
+
+
+def test_close_at_any_moment_of_a_download_leaves_nothing_behind(release, tmp_path):
+    slow_package(release, 2)
+    before = set(WINE_TEMP.iterdir())
+    chance = random.Random()
+    for _ in range(20):
+        delay = chance.randint(100, 1500)
+        run = run_wine(exe("client_window.exe"), f"--launch={exe('orbavintelup.exe')}",
+                       f"--close-after={delay}", "--timeout=30000", "--",
+                       f"--update-server={release.address}", cwd=tmp_path, timeout=60)
+        lines = run.stdout.split("\n")
+        assert "UPDATER_EXIT 0" in lines, f"closed after {delay} ms: {lines}"
+        assert set(WINE_TEMP.iterdir()) == before, f"closed after {delay} ms"
+
+
+def test_replaced_package_never_runs(release, tmp_path):
+    """Only the verified bytes may run.
+
+    The updater leaves no moment to replace the package unseen: the download file is held
+    without sharing until it is complete, and the launch locks it against writing before it
+    verifies it and until the process has started. The only gap, between the download's end
+    and that lock, is covered by the verification. So the replacement is tried as early as a
+    client can: on hearing UWM_DOWNLOAD_COMPLETE, which the updater broadcasts before it posts
+    the same message to itself. Either the copy lands in the gap (verification fails, nothing
+    runs) or the lock refuses it (the verified package runs); which one wins is the
+    scheduler's choice, so both are accepted and the impostor must never run.
+    """
+    set_answer(release, answer("2.0", release.package_hash, default=[release.package_url]))
+    record = tmp_path / "record.jsonl"
+    impostor = tmp_path / "impostor.txt"
+    run = run_wine(exe("client_window.exe"), f"--launch={exe('orbavintelup.exe')}",
+                   f"--replace-package={exe('stand_in_browser.exe')}", "--timeout=30000", "--",
+                   f"--update-server={release.address}", cwd=tmp_path, timeout=60,
+                   env={"ORBAVINTEL_STAND_IN_RECORD": wine_path(record),
+                        "ORBAVINTEL_STANDIN_RECORD": wine_path(impostor),
+                        "ORBAVINTEL_STANDIN_BROWSER_SECONDS": "0"})
+    lines = run.stdout.split("\n")
+    replaced = "REPLACED 1" in lines
+    assert replaced or "REPLACED 0" in lines
+    final = "UWM_VERIFY_FAILED 0 0" if replaced else "UWM_INSTALLER_LAUNCHED 0 0"
+    assert final in lines and "UPDATER_EXIT 0" in lines
+    if not replaced:
+        assert wait_until(record.exists, timeout=15)
+        assert json.loads(record.read_text())["command_line"].endswith(
+            'orbavintel_browser_update.exe"')
+    assert not impostor.exists()
