@@ -1,6 +1,6 @@
 #include "installer/single_instance.h"
 
-#include "base/win/debug_output.h"
+#include "base/win/instance_mutex.h"
 #include "installer/installer_window.h"
 
 namespace {
@@ -15,11 +15,5 @@ SingleInstance::SingleInstance() {
     first = false;
     return;
   }
-  mutex.reset(::CreateMutexW(nullptr, FALSE, kMutexName));
-  if (!mutex) {
-    // Another kind of object squats on the name: the window search is all that is left.
-    WriteDebugLineF("Fail create instance mutex (%lu).\n", ::GetLastError());
-    return;
-  }
-  first = ::GetLastError() != ERROR_ALREADY_EXISTS;
+  first = ClaimInstanceMutex(kMutexName, &mutex);
 }
