@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/hex_digit.h"
 #include "updater/sha256.h"
 
 namespace {
@@ -26,16 +27,6 @@ bool ConsumePrefix(std::string_view* text, std::string_view prefix) {
     return false;
   text->remove_prefix(prefix.size());
   return true;
-}
-
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
 }
 
 // Reads exactly 2 * N hex digits from the front of |text| into |bytes|.

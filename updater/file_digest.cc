@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "base/hex_digit.h"
 #include "base/win/scoped_handle.h"
 #include "updater/sha256.h"
 
@@ -12,16 +13,6 @@ namespace {
 HRESULT LastErrorStatus() {
   const DWORD error = ::GetLastError();
   return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
-}
-
-int HexDigitValue(wchar_t c) {
-  if (c >= L'0' && c <= L'9')
-    return c - L'0';
-  if (c >= L'a' && c <= L'f')
-    return c - L'a' + 10;
-  if (c >= L'A' && c <= L'F')
-    return c - L'A' + 10;
-  return -1;
 }
 
 // Feeds one file to |hasher|. |total| holds the bytes the digest has covered so far; with a

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/hex_digit.h"
+
 namespace {
 
 // The nesting depth at which a dictionary or list is refused.
@@ -35,16 +37,6 @@ enum class Token {
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
-}
-
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
 }
 
 bool IsHighSurrogate(uint32_t c) {

@@ -19,7 +19,7 @@ import tempfile
 import pytest
 
 from conftest import (BUILD_DIR, WINE_RUN, WineRun, debug_lines, exe, run_wine, wait_until,
-                      wine_env)
+                      wine_env, wine_path)
 
 INSTALLER_PREFIX = BUILD_DIR / "wineprefix-installer"
 # The environment every Wine program of these tests gets; the display is added by gui_env.
@@ -237,3 +237,22 @@ def start_installer(gui_env):
 @pytest.fixture
 def probe(gui_env):
     return Probe(gui_env)
+
+
+@pytest.fixture
+def record(tmp_path):
+    """The stand-ins' record file and the environment that makes them write it."""
+    path = tmp_path / "record.txt"
+
+    class Record:
+        env = {"ORBAVINTEL_STANDIN_RECORD": wine_path(path),
+               "ORBAVINTEL_STANDIN_BROWSER_SECONDS": "0"}
+
+        @staticmethod
+        def values(key):
+            if not path.exists():
+                return []
+            lines = path.read_text(encoding="utf-8").splitlines()
+            return [line.split("=", 1)[1] for line in lines if line.startswith(key + "=")]
+
+    return Record()

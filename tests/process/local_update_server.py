@@ -1,7 +1,6 @@
 """The local update server (tools/update_server) as a test fixture helper."""
 
 import json
-import os
 import pathlib
 import signal
 import subprocess

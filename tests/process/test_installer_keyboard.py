@@ -3,9 +3,9 @@ the focus cue, which only the first key press shows."""
 
 import pytest
 
-from conftest import wait_until, wine_path
+from conftest import wait_until
 from installer_support import (CHECK_BOX, INSTALL_PATH_KEY, TOGGLE, gui_env,  # noqa: F401
-                               installer_prefix, probe, reg_query, start_installer)
+                               installer_prefix, probe, record, reg_query, start_installer)
 from keyboard_support import Keyboard, accessible_tree, child_named, pixel
 
 NO_INSTALL = {"ORBAVINTEL_STANDIN_NO_INSTALL": "1", "ORBAVINTEL_STANDIN_BROWSER_SECONDS": "0"}
@@ -17,25 +17,6 @@ CUE_COLOR = (225, 95, 0)
 @pytest.fixture
 def keyboard(gui_env):
     return Keyboard(gui_env)
-
-
-@pytest.fixture
-def record(tmp_path):
-    """The stand-ins' record file and the environment that makes them write it."""
-    path = tmp_path / "record.txt"
-
-    class Record:
-        env = {"ORBAVINTEL_STANDIN_RECORD": wine_path(path),
-               "ORBAVINTEL_STANDIN_BROWSER_SECONDS": "0"}
-
-        @staticmethod
-        def values(key):
-            if not path.exists():
-                return []
-            lines = path.read_text(encoding="utf-8").splitlines()
-            return [line.split("=", 1)[1] for line in lines if line.startswith(key + "=")]
-
-    return Record()
 
 
 @pytest.mark.parametrize("lang", LOCALES)

@@ -13,29 +13,10 @@ from conftest import (BIN_DIR, WINE_RUN, WineRun, exe, run_wine, start_wine, win
                       wine_path, wait_until)
 from installer_support import (ACTION_ON_600, CLIENT_STATE_KEY, CLOSE, INSTALL,  # noqa: F401
                                LICENSE_LINK, PREFIX_ENV, XWM_SETUP_DONE, gui_env,
-                               installer_prefix, probe, reg_delete_key, reg_query, reg_set,
-                               start_installer)
+                               installer_prefix, probe, record, reg_delete_key, reg_query,
+                               reg_set, start_installer)
 
 PAYLOAD_FILE = "orbavintel_install.exe"
-
-
-@pytest.fixture
-def record(tmp_path):
-    """The stand-ins' record file and the environment that makes them write it."""
-    path = tmp_path / "record.txt"
-
-    class Record:
-        env = {"ORBAVINTEL_STANDIN_RECORD": wine_path(path),
-               "ORBAVINTEL_STANDIN_BROWSER_SECONDS": "0"}
-
-        @staticmethod
-        def values(key):
-            if not path.exists():
-                return []
-            lines = path.read_text(encoding="utf-8").splitlines()
-            return [line.split("=", 1)[1] for line in lines if line.startswith(key + "=")]
-
-    return Record()
 
 
 def silent_install(start_installer, record, *args, program=None, extra=None):
