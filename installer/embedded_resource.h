@@ -15,9 +15,10 @@ class EmbeddedResource {
   bool IsValid() const { return resource != nullptr; }
   // Size in bytes; 0 when not found.
   uint32_t Size() const;
-  // Writes the bytes to |path| (replacing a file there) with one write straight from the
-  // resource memory. False when the resource cannot be loaded, the file cannot be created
-  // (a locked one, say), or writing or closing fails; the file is then deleted again.
+  // Writes the bytes to |path| (replacing a file there), copied in large chunks from the
+  // module's own file, or in one write from the resource memory when that file cannot be
+  // read. False when the resource cannot be loaded, the file cannot be created (a locked
+  // one, say), or reading, writing or closing fails; the file is then deleted again.
   bool WriteToFile(const wchar_t* path) const;
 
  private:

@@ -9,6 +9,7 @@ costs; the benchmark prints it against cp. Seven rounds each, interleaved; media
     python3 bench/payload/run_bench.py [build folder, default build]
 """
 
+import filecmp
 import os
 import pathlib
 import statistics
@@ -36,6 +37,9 @@ def main():
 
         def until_payload(name):
             clock.unlink(missing_ok=True)
+            # Each run writes its payload afresh, as on a user's machine, rather than
+            # truncating the one the run before left.
+            (temp / "orbavintel_install.exe").unlink(missing_ok=True)
             start = time.time_ns()
             subprocess.run([wine_run, str(build / "bin" / f"installer_payload_{name}.exe"), "/s"],
                            env=env, check=True, stdout=subprocess.DEVNULL,
@@ -57,6 +61,10 @@ def main():
             times["large"].append(until_payload("large"))
             times["small"].append(until_payload("small"))
             times["cp"].append(copy())
+        # A fast copy that is not whole would be worth nothing.
+        until_payload("large")
+        if not filecmp.cmp(temp / "orbavintel_install.exe", large_payload, shallow=False):
+            sys.exit("the installer wrote a payload that differs from the one it carries")
 
     large, small, cp = (statistics.median(times[k]) for k in ("large", "small", "cp"))
     cost = large - small

@@ -5,10 +5,12 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "installer/browser_launch.h"
 #include "installer/embedded_resource.h"
 #include "base/win/scoped_handle.h"
+#include "base/win/text_conversion.h"
 #include "installer/worker_thread.h"
 
 namespace {
@@ -64,22 +66,37 @@ TEST(EmbeddedResourceTest, MissingResourceIsInvalidAndWritesNothing) {
   EXPECT_EQ(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// The bytes of LARGE_TEST_PAYLOAD, which the build writes: several copy chunks, the last one
+// partial.
+std::string LargeTestPayload() {
+  std::string bytes;
+  for (int i = 0; i < 163840; ++i)
+    bytes += "0123456789abcdef";
+  return bytes + "end\n";
+}
+
 TEST(EmbeddedResourceTest, WritesTheBytesAndReplacesAFile) {
-  const EmbeddedResource payload(L"TEST_PAYLOAD", L"XBIN", ::GetModuleHandleW(nullptr));
-  ASSERT_TRUE(payload.IsValid());
-  EXPECT_EQ(payload.Size(), 23u);
-  const std::wstring path = TempFile(L"embedded_resource_test.bin");
-  {
-    std::ofstream old(std::filesystem::path(path), std::ios::binary);
-    old << std::string(1000, 'x');
+  const std::pair<const wchar_t*, std::string> payloads[] = {
+      {L"TEST_PAYLOAD", "embedded payload bytes\n"}, {L"LARGE_TEST_PAYLOAD", LargeTestPayload()}};
+  for (const auto& [name, expected] : payloads) {
+    SCOPED_TRACE(WideToUtf8(name));
+    const EmbeddedResource payload(name, L"XBIN", ::GetModuleHandleW(nullptr));
+    ASSERT_TRUE(payload.IsValid());
+    EXPECT_EQ(payload.Size(), expected.size());
+    const std::wstring path = TempFile(L"embedded_resource_test.bin");
+    {
+      std::ofstream old(std::filesystem::path(path), std::ios::binary);
+      old << std::string(1000, 'x');
+    }
+    ASSERT_TRUE(payload.WriteToFile(path.c_str()));
+    std::ifstream written(std::filesystem::path(path), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(written)),
+                            std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes.size(), expected.size());
+    EXPECT_TRUE(bytes == expected);
+    written.close();
+    ::DeleteFileW(path.c_str());
   }
-  ASSERT_TRUE(payload.WriteToFile(path.c_str()));
-  std::ifstream written(std::filesystem::path(path), std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(written)),
-                          std::istreambuf_iterator<char>());
-  EXPECT_EQ(bytes, "embedded payload bytes\n");
-  written.close();
-  ::DeleteFileW(path.c_str());
 }
 
 TEST(EmbeddedResourceTest, LockedFileIsAFailure) {
