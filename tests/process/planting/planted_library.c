@@ -18,4 +18,6 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   return TRUE;
 }
 
-__declspec(dllexport) int PlantedStub(void) { return 0; }
+__declspec(dllexport) int PlantedStub(void) {
+  return 0;
+}

@@ -8,7 +8,10 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR line, int show) {
   int count = 0;
   LPWSTR* names = CommandLineToArgvW(GetCommandLineW(), &count);
-  (void)instance; (void)previous; (void)line; (void)show;
+  (void)instance;
+  (void)previous;
+  (void)line;
+  (void)show;
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   SetDllDirectoryW(L"");
   for (int i = 1; names && i < count; ++i)
