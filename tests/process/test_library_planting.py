@@ -13,7 +13,7 @@ import subprocess
 import pytest
 
 from conftest import SOURCE_DIR, exe, run_wine, wine_path
-from installer_support import gui_env, installer_prefix  # noqa: F401
+from installer_support import InstallerRun, gui_env, installer_prefix  # noqa: F401
 from test_update_run import answer, release_server, set_answer
 
 KNOWN_DLLS = {
@@ -138,7 +138,7 @@ def planted_and_ran(plant, run_program, program, also, env=None):
     planted = candidates - pulled_by_wine
     copy = plant.beside(program, planted)
     attacked = run_program(copy, native_first(planted, dict(env or {},
-                                                            WINEDEBUG="-all,+debugstr,+module")))
+                                                            WINEDEBUG="-all,+debugstr,+loaddll,+module")))
     delay_loaded_by_wine = {name for requester, name in delay_loads(attacked.stderr)
                             if requester != copy.name.lower()}
     return Plant.ran(copy) - delay_loaded_by_wine, planted, attacked
@@ -190,24 +190,34 @@ def test_updater_runs_no_planted_library(tmp_path, program, server_options, also
         ran, planted, attacked = planted_and_ran(plant, update_run, exe(program), also=also)
     assert also <= planted
     assert ran == set()
+    # The real libraries were loaded, from the system folder, with the planted ones beside.
+    assert also - {"userenv"} <= loaded_libraries(attacked)
     # The whole run still happened: checked, downloaded, verified and started the package.
     assert attacked.returncode == 0
     assert "Starting the update package.\n" in attacked.debug
 
 
+# A screen reader drives this install, so the installer also loads the accessibility library.
 def test_installer_runs_no_planted_library(tmp_path, gui_env):  # noqa: F811
     plant = Plant(tmp_path)
     record = tmp_path / "installer_record.txt"
 
-    def silent_install(program, env):
+    def screen_read_install(copy, env):
         record.unlink(missing_ok=True)
-        env = dict(gui_env, **env, ORBAVINTEL_STANDIN_RECORD=wine_path(record),
-                   ORBAVINTEL_STANDIN_BROWSER_SECONDS="0")
-        return run_wine(str(program), "/s", env=env, timeout=90)
+        run = InstallerRun(dict(gui_env, **env, ORBAVINTEL_STANDIN_RECORD=wine_path(record),
+                                ORBAVINTEL_STANDIN_BROWSER_SECONDS="0"), program=str(copy))
+        try:
+            window = run.probe.find_visible()["window"]
+            acted = run_wine(exe("accessibility_probe.exe"), "do", window, "1", env=gui_env)
+            assert acted.returncode == 0, acted.stdout
+            return run.close_when_done()
+        finally:
+            run.stop()
 
-    ran, planted, attacked = planted_and_ran(plant, silent_install, exe("installer.exe"),
-                                             also={"msimg32"})
-    assert "msimg32" in planted
+    ran, planted, attacked = planted_and_ran(plant, screen_read_install, exe("installer.exe"),
+                                             also={"msimg32", "oleacc"})
+    assert {"msimg32", "oleacc"} <= planted
     assert ran == set()
+    assert "oleacc" in loaded_libraries(attacked)
     assert attacked.returncode == 0
     assert record.exists(), "the mini installer did not run"
