@@ -22,15 +22,15 @@ constexpr DWORD kPathBufferSize = MAX_PATH;
 // The payload's file in the temporary folder. False when the folder is not known in full
 // (GetTempPathW gives nothing, or only the size it would need) or the file's path would
 // not fit a path buffer: the payload must never land, or run, anywhere else.
-bool PayloadPath(std::wstring& path) {
+bool PayloadPath(std::wstring* path) {
   wchar_t folder[kPathBufferSize] = {};
   const DWORD length = ::GetTempPathW(kPathBufferSize, folder);
   if (length == 0 || length >= kPathBufferSize)
     return false;
   if (length + std::size(kPayloadFileName) > kPathBufferSize)
     return false;
-  path.assign(folder, length);
-  path += kPayloadFileName;
+  path->assign(folder, length);
+  *path += kPayloadFileName;
   return true;
 }
 
@@ -51,7 +51,7 @@ void InstallerView::PerformOfflineInstall() {
   }
 
   std::wstring path;
-  const bool pathFits = PayloadPath(path);
+  const bool pathFits = PayloadPath(&path);
   if (!pathFits)
     WriteDebugLine("Temporary folder does not fit a path.\n");
   if (!pathFits || !payload.WriteToFile(path.c_str())) {
