@@ -16,7 +16,7 @@ for package in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing the Debian packages the build and tests need (about a minute on a fresh"
+  echo "Installing the Debian packages the build and tests need (several minutes on a fresh"
   echo "machine): ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   echo "apt-get update"
