@@ -158,7 +158,6 @@ class BrowserUpdater : public RequestDelegate {
   uint64_t checkStartedAt = 0;
   std::atomic<uint64_t> downloadAliveAt{0};
   std::atomic<bool> updateOffered{false};
-  bool packageStarted = false;  // window thread only
   std::span<const AnswerKey> answerKeys;
   // 32 lower-case hex digits sent as "nonce" with a check whose answer must be signed.
   std::string requestNonce;

@@ -20,9 +20,9 @@ UniqueHandle LockPackage(const std::wstring& path) {
 }  // namespace
 
 void BrowserUpdater::LaunchPackage() {
-  // Any process can post the message that asks for this; only the run's own download, once,
-  // leads to a start.
-  if (state.load() != kDownloaded || packageStarted)
+  // Any process can post the message that asks for this; only the run's own download leads
+  // to a start, and once started the run never returns to kDownloaded.
+  if (state.load() != kDownloaded)
     return;
   // Held from the verification until the process has started, so the file that was
   // verified is the file that runs.
@@ -44,7 +44,6 @@ void BrowserUpdater::LaunchPackage() {
   // The package runs on its own; its outcome is not ours to wait for, and a failed start
   // still ends the run.
   process.Close();
-  packageStarted = true;
   state = kLaunched;
   ReportState(0);
 }

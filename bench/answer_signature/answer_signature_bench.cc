@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -20,14 +21,9 @@
 namespace {
 
 double Microseconds() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER now;
-  ::QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) * 1e6 / frequency;
+  return std::chrono::duration<double, std::micro>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
 bool ReadFile(const wchar_t* path, std::string* content) {
