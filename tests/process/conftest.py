@@ -5,6 +5,7 @@ import pathlib
 import re
 import shutil
 import subprocess
+import sys
 import time
 
 import pytest
@@ -15,6 +16,9 @@ SOURCE_DIR = pathlib.Path(
 BUILD_DIR = pathlib.Path(os.environ.get("ORBAVINTEL_BUILD_DIR", SOURCE_DIR / "build")).resolve()
 BIN_DIR = BUILD_DIR / "bin"
 WINE_RUN = SOURCE_DIR / "cmake" / "wine-run"
+
+sys.path.insert(0, str(SOURCE_DIR / "tools" / "installer_demo"))
+from xsession import start_xvfb  # noqa: E402
 
 _DEBUG_LINE = re.compile(r'^[0-9a-f]+:warn:debugstr:OutputDebugStringA "(.*)"$')
 
@@ -122,14 +126,7 @@ def xvfb_display():
     """An X display for programs whose windows must be real (screenshots, input)."""
     if not shutil.which("Xvfb"):
         pytest.skip("Xvfb is not installed")
-    for number in range(91, 120):
-        if not os.path.exists(f"/tmp/.X11-unix/X{number}") and not os.path.exists(
-                f"/tmp/.X{number}-lock"):
-            break
-    display = f":{number}"
-    server = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten",
-                               "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    assert wait_until(lambda: os.path.exists(f"/tmp/.X11-unix/X{number}"), timeout=10)
+    server, display = start_xvfb()
     yield display
     server.terminate()
     server.wait(timeout=10)

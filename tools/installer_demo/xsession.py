@@ -7,9 +7,11 @@ xdotool and ImageMagick's import on the PATH.
 import argparse
 import os
 import pathlib
+import select
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 SOURCE_DIR = pathlib.Path(__file__).resolve().parents[2]
@@ -29,6 +31,46 @@ def wait_until(predicate, timeout=20.0, interval=0.1):
     return predicate()
 
 
+def start_xvfb(screen="1280x1024x24", timeout=20.0):
+    """Starts a private Xvfb and returns (process, display name) once it accepts clients.
+
+    Xvfb picks a free display itself and writes its number to -displayfd: a display whose
+    socket file is missing here may still be held by another X server through the network
+    namespace, so guessing one from /tmp can fail silently. Raises RuntimeError with Xvfb's
+    own error output when it does not start.
+    """
+    if not shutil.which("Xvfb"):
+        raise RuntimeError("Xvfb is not installed")
+    errors = tempfile.TemporaryFile()
+    read_end, write_end = os.pipe()
+    try:
+        server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=errors, pass_fds=(write_end,))
+    except OSError:
+        os.close(read_end)
+        raise
+    finally:
+        os.close(write_end)
+    number = b""
+    deadline = time.monotonic() + timeout
+    with os.fdopen(read_end, "rb", buffering=0) as pipe:
+        while not number.endswith(b"\n") and time.monotonic() < deadline:
+            ready, _, _ = select.select([pipe], [], [], max(0.0, deadline - time.monotonic()))
+            chunk = pipe.read(16) if ready else b""
+            if not chunk:
+                break
+            number += chunk
+    if not number.strip().isdigit():
+        if server.poll() is None:
+            server.kill()
+        server.wait()
+        errors.seek(0)
+        raise RuntimeError("Xvfb did not start: " + errors.read().decode(errors="replace"))
+    errors.close()
+    return server, ":" + number.strip().decode()
+
+
 class Display:
     """An X display: the given one, or a private Xvfb started here and ended on close."""
 
@@ -37,17 +79,7 @@ class Display:
         if display:
             self.name = display
             return
-        if not shutil.which("Xvfb"):
-            raise RuntimeError("Xvfb is not installed")
-        number = next(n for n in range(131, 200)
-                      if not os.path.exists(f"/tmp/.X11-unix/X{n}")
-                      and not os.path.exists(f"/tmp/.X{n}-lock"))
-        self.name = f":{number}"
-        self.server = subprocess.Popen(
-            ["Xvfb", self.name, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        if not wait_until(lambda: os.path.exists(f"/tmp/.X11-unix/X{number}"), timeout=10):
-            raise RuntimeError("Xvfb did not start")
+        self.server, self.name = start_xvfb()
 
     def env(self, extra=None):
         env = dict(os.environ)
