@@ -178,6 +178,11 @@ void HttpRequest::SetFilePath(std::wstring path) {
   filePath = std::move(path);
 }
 
+void HttpRequest::SetFileBodyLimit(uint64_t bytes) {
+  std::lock_guard<std::mutex> held(lock);
+  fileBodyLimit = bytes;
+}
+
 bool HttpRequest::IsStatusKnown() const {
   std::lock_guard<std::mutex> held(lock);
   return statusKnown;
@@ -422,15 +427,21 @@ HRESULT HttpRequest::HeadersAvailable() {
 
   const bool accepted = code == HTTP_STATUS_OK || code == HTTP_STATUS_PARTIAL_CONTENT;
   const int64_t length = accepted ? QueryContentLength() : -1;
+  bool tooLarge;
   {
     std::lock_guard<std::mutex> held(lock);
     statusKnown = true;
     statusCode = static_cast<int>(code);
     contentLength = length;
+    tooLarge = file.IsOpen() && length >= 0 && static_cast<uint64_t>(length) > fileBodyLimit;
   }
   if (!accepted) {
     WriteDebugLineF("HTTP status %lu.\n", static_cast<unsigned long>(code));
     return HRESULT_FROM_WIN32(ERROR_WINHTTP_INVALID_HEADER);
+  }
+  if (tooLarge) {
+    WriteDebugLine("The announced response body is larger than the file may grow.\n");
+    return kBodyTooLargeResult;
   }
   return StartRead();
 }
@@ -455,8 +466,13 @@ HRESULT HttpRequest::RequestError(const WINHTTP_ASYNC_RESULT* asyncResult) {
 
 HRESULT HttpRequest::DataReceived(const uint8_t* bytes, DWORD count) {
   received += count;
-  if (file.IsOpen())
+  if (file.IsOpen()) {
+    if (received > fileBodyLimit) {
+      WriteDebugLine("Response body written to a file passed its limit.\n");
+      return kBodyTooLargeResult;
+    }
     return file.Write(bytes, count);
+  }
   if (!filePath.empty())
     return E_UNEXPECTED;  // the file was closed under a transfer still reading
   if (body.size() + count > kMemoryBodyLimit) {

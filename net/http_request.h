@@ -34,7 +34,7 @@ class HttpRequest : public HttpHandle {
  public:
   // Bytes of the receive buffer; one read of at most this many bytes is outstanding.
   static constexpr DWORD kReadBufferSize = 8096;
-  // A response body kept in memory may not pass this size (file downloads have no cap).
+  // A response body kept in memory may not pass this size (file downloads: SetFileBodyLimit).
   static constexpr size_t kMemoryBodyLimit = 4 * 1024 * 1024;
   // Room reserved up front for a body kept in memory, whatever length the server declares.
   static constexpr size_t kMemoryReserveLimit = 64 * 1024;
@@ -68,6 +68,11 @@ class HttpRequest : public HttpHandle {
   // The download file of the next transfer; empty keeps the body in memory. Window thread,
   // before Open.
   void SetFilePath(std::wstring path);
+
+  // A body written to a file may not pass |bytes|: an announced length above it fails the
+  // transfer when the headers arrive, a body that grows past it fails as it does (both with
+  // kBodyTooLargeResult, deleting the file). No limit until set. Window thread, before Send.
+  void SetFileBodyLimit(uint64_t bytes);
 
   // The status of the last transfer: whether a status was recorded, and the code (the last
   // one seen, 401/407 while an authentication answer is under way). Any thread.
@@ -170,6 +175,7 @@ class HttpRequest : public HttpHandle {
   DWORD optionalLength = 0;
   DWORD chosenProxyScheme = 0;
   uint64_t received = 0;
+  uint64_t fileBodyLimit = UINT64_MAX;
   bool transferOpen = false;
   int challenges = 0;
   HRESULT result = S_FALSE;

@@ -13,7 +13,8 @@ HRESULT LastErrorResult();
 // |error| as a failure result; 0 gives E_FAIL.
 HRESULT FailureFromWin32(DWORD error);
 
-// A response body kept in memory passed kMemoryBodyLimit; the transfer is failed.
+// A response body passed its limit (kMemoryBodyLimit in memory, the file limit on disk);
+// the transfer is failed.
 // HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE), 0x800700DF.
 inline constexpr HRESULT kBodyTooLargeResult = static_cast<HRESULT>(0x800700DFL);
 

@@ -25,12 +25,19 @@ BrowserUpdater::BrowserUpdater(std::string_view versionText,
       newestVersion(kNewestVersionUnknown) {
   if (!installedVersion.IsValid())
     installedVersion = Version(kUnknownInstalledVersion);
+  request.SetFileBodyLimit(limits.maxPackageBytes);
 }
 
 BrowserUpdater::~BrowserUpdater() {
   // Waits out a callback still running, so none can reach the fields below as they go.
   // The connection and session close after the request, in reverse order of declaration.
   request.Cancel();
+}
+
+void BrowserUpdater::SetLimits(const TransferLimits& value) {
+  limits = value;
+  watch = RunWatch(limits);
+  request.SetFileBodyLimit(limits.maxPackageBytes);
 }
 
 bool BrowserUpdater::IsClientUpToDate(const Version& clientVersion) const {
@@ -52,6 +59,8 @@ bool BrowserUpdater::FetchUrl(const std::string& url,
                               HttpVerb verb,
                               const std::string& body,
                               const std::wstring& filePath) {
+  watch.StartTransfer(::GetTickCount64());
+  downloadReceived = 0;
   return ::FetchUrl(session, connection, request, requestBody, url, verb, body, filePath);
 }
 
@@ -68,8 +77,6 @@ void BrowserUpdater::MoveToNextUrl(UpdaterState lastResort) {
 void BrowserUpdater::OnResponseStarted() {
   // Only a transfer's own state is reported again: any other would repeat a final report.
   const UpdaterState current = state.load();
-  if (current == kDownloading)
-    downloadAliveAt = ::GetTickCount64();
   if (current == kChecking || current == kDownloading)
     ReportState(0);
 }

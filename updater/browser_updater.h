@@ -15,7 +15,8 @@
 #include "net/notifying_http_request.h"
 #include "net/request_delegate.h"
 #include "updater/answer_key.h"
-#include "updater/transfer_deadlines.h"
+#include "updater/run_watch.h"
+#include "updater/transfer_limits.h"
 #include "updater/updater_state.h"
 
 class JsonValue;
@@ -52,8 +53,8 @@ class BrowserUpdater : public RequestDelegate {
   // run in kFailed before it is read. |keys| must outlive the updater. Before the check.
   void SetAnswerKeys(std::span<const AnswerKey> keys) { answerKeys = keys; }
 
-  // How long transfers may run; set before the check.
-  void SetDeadlines(const TransferDeadlines& value) { deadlines = value; }
+  // How long and how far the run may go; set before the check.
+  void SetLimits(const TransferLimits& value);
 
   // Whether the check's answer offered a newer version. Any thread.
   bool IsUpdateOffered() const { return updateOffered.load(); }
@@ -75,15 +76,18 @@ class BrowserUpdater : public RequestDelegate {
   void DownloadPackage();
 
   // Verifies the package and starts it (elevated when the answer asked for it); a package
-  // that fails verification moves on to the next URL. Only in kDownloaded, and at most once
-  // per run whatever asks for it. On UWM_DOWNLOAD_COMPLETE.
+  // that fails verification moves on to the next URL, one that cannot be started (or whose
+  // elevation is declined) ends the run in kFailed. Only in kDownloaded, and at most once per
+  // run whatever asks for it. On UWM_DOWNLOAD_COMPLETE.
   void LaunchPackage();
 
-  // Ends a transfer that has run past its deadline: a check whose answer is not complete in
-  // time ends in kFailed, a download that has received nothing for too long counts as a
-  // failed URL. Returns the milliseconds until the next look is due, 0 when no transfer is
-  // being watched. Window thread, after each transfer starts and when the time is due.
-  uint32_t EnforceDeadlines();
+  // Ends whatever has run too long (see RunWatch): a check past its deadline ends in
+  // kFailed, a download below the low-speed limit counts as a failed URL, and a state that
+  // waited too long for the updater's own message ends the run in kFailed. Returns false
+  // when the run is over but its stop message never arrived: the caller stops it. Sets
+  // |*nextLookMs| to when to look again. Window thread: after each transfer starts and
+  // whenever the time is due.
+  bool EnforceDeadlines(uint32_t* nextLookMs);
 
   // RequestDelegate, on WinHTTP worker threads:
   void OnResponseStarted() override;
@@ -126,10 +130,6 @@ class BrowserUpdater : public RequestDelegate {
   void MarkDownloaded();
   bool VerifyPackage() const;
 
-  // Cancels the transfer of |watched| when |deadline| (a tick count) has passed and, unless
-  // the transfer ended first, moves on as a failed one. Returns the milliseconds left.
-  uint32_t EndTransferPast(uint64_t deadline, UpdaterState watched);
-
   std::atomic<UpdaterState> state{kIdle};
   StateCallback stateCallback = nullptr;
   HttpSession session;
@@ -152,11 +152,11 @@ class BrowserUpdater : public RequestDelegate {
   std::string requestBody;
   std::wstring packagePath;
   std::string checkUrl;
-  TransferDeadlines deadlines;
-  // Tick counts: when the check started (window thread only), and when the download last
-  // showed a sign of life (headers or bytes; set on WinHTTP threads too).
-  uint64_t checkStartedAt = 0;
-  std::atomic<uint64_t> downloadAliveAt{0};
+  TransferLimits limits;
+  // Window thread only.
+  RunWatch watch{limits};
+  // Body bytes received by the download under way; set on WinHTTP threads.
+  std::atomic<uint64_t> downloadReceived{0};
   std::atomic<bool> updateOffered{false};
   std::span<const AnswerKey> answerKeys;
   // 32 lower-case hex digits sent as "nonce" with a check whose answer must be signed.

@@ -1,37 +1,48 @@
-// Ending transfers that run past their deadlines, so that every run ends.
+// Ending whatever has run too long, so that every run ends.
 
 #include <windows.h>
 
 #include "base/win/debug_output.h"
 #include "updater/browser_updater.h"
 
-uint32_t BrowserUpdater::EnforceDeadlines() {
-  switch (state.load()) {
-    case kChecking:
-      return EndTransferPast(checkStartedAt + deadlines.checkMs, kChecking);
-    case kDownloading:
-      return EndTransferPast(downloadAliveAt.load() + deadlines.stallMs, kDownloading);
-    default:
-      return 0;
-  }
+namespace {
+
+// States after which the run only waits for its own stop message.
+bool IsFinal(UpdaterState state, bool updateOffered) {
+  return state == kVerifyFailed || state == kLaunched || state == kFailed ||
+         (state == kCheckDone && !updateOffered);
 }
 
-uint32_t BrowserUpdater::EndTransferPast(uint64_t deadline, UpdaterState watched) {
-  const uint64_t now = ::GetTickCount64();
-  if (now < deadline)
-    return static_cast<uint32_t>(deadline - now);
+}  // namespace
+
+bool BrowserUpdater::EnforceDeadlines(uint32_t* nextLookMs) {
+  const UpdaterState watched = state.load();
+  const RunWatch::Verdict verdict =
+      watch.Look(watched, downloadReceived.load(), ::GetTickCount64(), nextLookMs);
+  if (verdict == RunWatch::Verdict::kInTime)
+    return true;
+  if (verdict == RunWatch::Verdict::kStuck) {
+    if (IsFinal(watched, IsUpdateOffered())) {
+      WriteDebugLineF("The stop message of state %u never arrived.\n", watched);
+      return false;
+    }
+    WriteDebugLineF("The message that moves state %u on never arrived.\n", watched);
+    state = kFailed;
+    ReportState(0);
+    return true;
+  }
   // Once the cancel returns no callback runs any more, so the state read after it is final:
   // a transfer that completed just before keeps its own, already reported, outcome.
   CancelRequest();
   if (state.load() != watched)
-    return 0;
-  if (watched == kChecking) {
+    return true;
+  if (verdict == RunWatch::Verdict::kCheckTooLong) {
     WriteDebugLine("The update check got no complete answer in time.\n");
     state = kFailed;
     ReportState(0);
   } else {
-    WriteDebugLine("The download received nothing in time.\n");
+    WriteDebugLine("The download was slower than the low-speed limit.\n");
     MoveToNextUrl(kFailed);
   }
-  return 0;
+  return true;
 }

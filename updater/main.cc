@@ -14,7 +14,7 @@
 #include "updater/browser_updater.h"
 #include "updater/client_windows.h"
 #include "updater/state_report.h"
-#include "updater/transfer_deadlines.h"
+#include "updater/transfer_limits.h"
 #include "updater/update_keys.h"
 #include "updater/update_messages.h"
 #include "updater/update_server.h"
@@ -38,7 +38,7 @@ void CreateUpdater(const CommandLineArgs& args) {
   updater->SetStateCallback(OnUpdaterState);
   updater->SetCheckUrl(GetUpdateCheckUrl(args));
   updater->SetAnswerKeys(kUpdateKeys);
-  updater->SetDeadlines(GetTransferDeadlines(args));
+  updater->SetLimits(GetTransferLimits(args));
   BrowserUpdater* const instance = updater.get();
   SetUpdaterInstance(std::move(updater));
   RegisterClientFromCommandLine(args.GetSwitchValueASCII("client"), version);

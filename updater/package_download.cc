@@ -44,7 +44,6 @@ void BrowserUpdater::DownloadPackage() {
     MarkDownloaded();
     return;
   }
-  downloadAliveAt = ::GetTickCount64();
   if (!FetchUrl(GetCurrentUrl(), HttpVerb::kGet, std::string(), packagePath))
     MoveToNextUrl(kFailed);
 }
@@ -52,7 +51,7 @@ void BrowserUpdater::DownloadPackage() {
 void BrowserUpdater::OnProgress(uint32_t received, uint32_t total) {
   if (state.load() != kDownloading)
     return;
-  downloadAliveAt = ::GetTickCount64();
+  downloadReceived = received;
   ReportState(DownloadPercent(received, total));
 }
 

@@ -41,8 +41,15 @@ void BrowserUpdater::LaunchPackage() {
   const CommandLineArgs package = CommandLineArgs::FromProgram(packagePath);
   ProcessHandle process = elevated ? StartProcessElevated(package, LaunchSettings())
                                    : StartProcess(package, LaunchSettings());
-  // The package runs on its own; its outcome is not ours to wait for, and a failed start
-  // still ends the run.
+  if (!process.IsValid()) {
+    // Not a program, a path the system refuses, or an elevation the user declined: the
+    // clients must not hear that an update is under way.
+    WriteDebugLineF("The update package could not be started (error %lu).\n", ::GetLastError());
+    state = kFailed;
+    ReportState(0);
+    return;
+  }
+  // The package runs on its own; its outcome is not ours to wait for.
   process.Close();
   state = kLaunched;
   ReportState(0);

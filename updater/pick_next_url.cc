@@ -1,5 +1,3 @@
-#include <algorithm>
-
 #include "updater/browser_updater.h"
 #include "updater/random_index.h"
 
@@ -8,16 +6,10 @@ bool BrowserUpdater::PickNextUrl() {
   std::vector<std::string>* candidates = defaultUrls.empty() ? &backupUrls : &defaultUrls;
   if (candidates->empty())
     return false;
-  // The URL just tried is used up.
-  if (!currentUrl.empty()) {
-    const auto tried = std::find(candidates->begin(), candidates->end(), currentUrl);
-    if (tried != candidates->end())
-      candidates->erase(tried);
-  }
-  if (candidates->empty() && candidates == &defaultUrls)
-    candidates = &backupUrls;
-  if (candidates->empty())
-    return false;
-  currentUrl = (*candidates)[RandomIndexBelow(candidates->size())];
+  // A chosen URL leaves its list at once, so each entry is tried at most once whatever its
+  // text: an empty or unusable one fails like any other and is never chosen again.
+  const auto chosen = candidates->begin() + RandomIndexBelow(candidates->size());
+  currentUrl = std::move(*chosen);
+  candidates->erase(chosen);
   return true;
 }

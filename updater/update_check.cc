@@ -116,7 +116,6 @@ std::string BrowserUpdater::BuildCheckBody() const {
 
 void BrowserUpdater::CheckForUpdate() {
   state = kChecking;
-  checkStartedAt = ::GetTickCount64();
   if (!answerKeys.empty()) {
     requestNonce = NewNonce();
     if (requestNonce.empty()) {

@@ -24,27 +24,19 @@ void StopUpdater() {
 // Whether the updater is in the state that sends |message| to its own window.
 bool MatchesState(UINT message) {
   const UpdaterState state = g_updater->GetState();
-  const bool offered = g_updater->IsUpdateOffered();
   switch (message) {
-    case UWM_NO_UPDATE:
-      return state == kCheckDone && !offered;
     case UWM_UPDATE_AVAILABLE:
-      return (state == kCheckDone && offered) || state == kRetryDownload;
+      return (state == kCheckDone && g_updater->IsUpdateOffered()) || state == kRetryDownload;
     case UWM_DOWNLOAD_COMPLETE:
       return state == kDownloaded;
-    case UWM_VERIFY_FAILED:
-      return state == kVerifyFailed;
-    case UWM_INSTALLER_LAUNCHED:
-      return state == kLaunched;
-    case UWM_UPDATE_FAILED:
-      return state == kFailed;
     default:
       return false;
   }
 }
 
-// The updater's reports come back to its own window as posted messages, and any process can
-// post a copy of one: each is acted on only in the state that reports it.
+// The messages that start work come back to the updater's own window as posted reports, and
+// any process can post a copy of one: each is acted on only in the state that reports it, so
+// a copy never starts a second download or a launch.
 bool IsCurrentReport(UINT message) {
   if (g_updater && MatchesState(message))
     return true;
@@ -71,12 +63,13 @@ void SetUpdaterWindow(HWND window) {
 }
 
 void WatchDeadlines() {
-  const HWND window = GetUpdaterWindow();
-  const uint32_t due = g_updater ? g_updater->EnforceDeadlines() : 0;
-  if (due != 0)
-    ::SetTimer(window, kDeadlineTimer, due, nullptr);
-  else
-    ::KillTimer(window, kDeadlineTimer);
+  uint32_t nextLookMs = 0;
+  if (g_updater && !g_updater->EnforceDeadlines(&nextLookMs)) {
+    StopUpdater();
+    return;
+  }
+  if (nextLookMs != 0)
+    ::SetTimer(GetUpdaterWindow(), kDeadlineTimer, nextLookMs, nullptr);
 }
 
 bool HandleUpdaterMessage(UINT offset, HWND window, LPARAM lParam) {
@@ -91,8 +84,8 @@ bool HandleUpdaterMessage(UINT offset, HWND window, LPARAM lParam) {
     case UWM_VERIFY_FAILED - kUpdaterMessageFirst:
     case UWM_INSTALLER_LAUNCHED - kUpdaterMessageFirst:
     case UWM_UPDATE_FAILED - kUpdaterMessageFirst:
-      if (IsCurrentReport(kUpdaterMessageFirst + offset))
-        StopUpdater();
+      // From itself or from any other window: this is how the browser stops a run.
+      StopUpdater();
       return true;
     case UWM_UPDATE_AVAILABLE - kUpdaterMessageFirst:
       if (IsCurrentReport(UWM_UPDATE_AVAILABLE)) {
@@ -101,8 +94,10 @@ bool HandleUpdaterMessage(UINT offset, HWND window, LPARAM lParam) {
       }
       return true;
     case UWM_DOWNLOAD_COMPLETE - kUpdaterMessageFirst:
-      if (IsCurrentReport(UWM_DOWNLOAD_COMPLETE))
+      if (IsCurrentReport(UWM_DOWNLOAD_COMPLETE)) {
         g_updater->LaunchPackage();
+        WatchDeadlines();
+      }
       return true;
     case UWM_PING - kUpdaterMessageFirst:
       if (window)

@@ -21,12 +21,15 @@ void SetUpdaterWindow(HWND window);
 // The window procedure of "OrbavintelUpdaterWndClass".
 LRESULT CALLBACK UpdaterWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Looks at the transfer under way and ends it when it has run past its deadline, and sets
-// the window's timer for the next look. Call after every transfer the window thread starts.
+// Looks at the run and ends what has gone on too long (a transfer, or a state whose message
+// never came), and sets the window's timer for the next look. The watch runs from start-up
+// to the end of the run; call it again after anything that may start a transfer, so the
+// next look comes at that transfer's own time.
 void WatchDeadlines();
 
-// Acts on the client-window message WM_USER + 100 + |offset|; the updater's own reports
-// only in the state that sends them. Returns whether the offset is one of the protocol's.
+// Acts on the client-window message WM_USER + 100 + |offset|: a final report from any
+// window stops the run; one that starts work only in the state that sends it. Returns whether the
+// offset is one of the protocol's.
 bool HandleUpdaterMessage(UINT offset, HWND window, LPARAM lParam);
 
 #endif  // UPDATER_UPDATER_WINDOW_H_

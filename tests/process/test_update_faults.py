@@ -14,8 +14,10 @@ from test_update_run import (PACKAGE_IN_TEMP, WINE_TEMP, answer, release, run_up
 CHECK_PATH = "/orbavintel/update/version_win/"
 # Nothing listens on the discard port: the connection is refused at once.
 REFUSED = "http://127.0.0.1:9"
-# Short deadlines keep the hanging cases fast; the defaults are 120 s and 60 s.
-SHORT_DEADLINES = ["--check-deadline-ms=1500", "--stall-deadline-ms=1500"]
+# Short deadlines keep the hanging cases fast (the defaults are 120 s and a 60 s low-speed
+# window), and a 4 MiB package limit the endless ones (the default is 1 GiB).
+SHORT_DEADLINES = ["--check-deadline-ms=1500", "--stall-deadline-ms=1500",
+                   "--max-package-bytes=4194304"]
 PACKAGE = "/files/package.exe"
 # Wine's asynchronous WinHttpReadData blocks its caller when part of a read is already
 # buffered (a first byte that came with the headers) until the 30 s receive timeout; Windows'
@@ -35,7 +37,7 @@ def fault(check="", default=(), backup=(), final="UWM_UPDATE_FAILED", downloads=
     may be last), the GETs made (the default paths then the backup paths when None) and
     whether a package file is left (a file that failed verification always is)."""
     if downloads is None:
-        downloads = [p for p in list(default) + list(backup) if not p.startswith(REFUSED)]
+        downloads = [p for p in list(default) + list(backup) if p and not p.startswith(REFUSED)]
     finals = (final,) if isinstance(final, str) else final
     return dict(check=check, default=list(default), backup=list(backup), finals=finals,
                 downloads=downloads, left=left)
@@ -62,8 +64,23 @@ CASES = {
     "content length too short": fault(default=["/@length=1000" + PACKAGE],
                                       final=("UWM_VERIFY_FAILED", "UWM_UPDATE_FAILED")),
     "body truncated": fault(default=["/@truncate=20000" + PACKAGE]),
+    "chunked body": fault(default=["/@chunked" + PACKAGE], final="UWM_INSTALLER_LAUNCHED",
+                          left=True),
+    "endless chunked body": fault(default=["/@chunked/@endless" + PACKAGE]),
+    # Windows' WinHTTP fails a chunked body whose connection closes before the last chunk;
+    # Wine 8's ends it quietly as if whole, so the program cannot tell, and the cut file then
+    # fails verification.
+    "chunked body without its last chunk": fault(default=["/@chunked/@truncate=20000" + PACKAGE],
+                                                 final=("UWM_VERIFY_FAILED",
+                                                        "UWM_UPDATE_FAILED")),
+    "chunked body reset": fault(default=["/@chunked/@reset=20000" + PACKAGE]),
+    "no length, reset mid-body": fault(default=["/@no-length/@reset=20000" + PACKAGE]),
     "connection reset mid-body": fault(default=["/@reset=20000" + PACKAGE]),
     "connection refused": fault(default=[REFUSED + PACKAGE]),
+    # An empty URL fails at once, like any URL, and is never chosen again.
+    "empty URL": fault(default=[""]),
+    "empty URLs, then the backup": fault(default=["", ""], backup=[PACKAGE],
+                                         final="UWM_INSTALLER_LAUNCHED", left=True),
     "refused, then the backup": fault(default=[REFUSED + PACKAGE], backup=[PACKAGE],
                                       final="UWM_INSTALLER_LAUNCHED", left=True),
     "download never answered, then the backup": fault(
@@ -71,6 +88,10 @@ CASES = {
         left=True),
     "a byte a minute, then the backup": fault(default=[BYTE_A_MINUTE], backup=[PACKAGE],
                                               final="UWM_INSTALLER_LAUNCHED", left=True),
+    # 500 bytes a second, under the 1 KiB/s limit, which keeps no download alive.
+    "below the low-speed limit, then the backup": fault(
+        default=["/@trickle=200/@chunk=100" + PACKAGE], backup=[PACKAGE],
+        final="UWM_INSTALLER_LAUNCHED", left=True),
     # A 206 counts as failed, but the whole file it wrote stays; the next URL finds it
     # verified and starts it without a request.
     "206 only": fault(default=["/@as-status=206" + PACKAGE], left=True),
@@ -83,7 +104,7 @@ CASES = {
 @pytest.mark.parametrize("case", CASES.values(), ids=CASES.keys())
 def test_run_level_fault_ends_with_the_right_message(release, tmp_path, case):
     def url(path):
-        return path if path.startswith(REFUSED) else release.url(path)
+        return path if not path or path.startswith(REFUSED) else release.url(path)
 
     set_check_faults(release, case["check"])
     set_answer(release, answer("2.0", release.package_hash,
@@ -112,7 +133,13 @@ def slow_package(server, megabytes):
     return "/@trickle=100/@chunk=65536/files/slow.exe"
 
 
-def test_reports_posted_by_others_never_repeat_or_skip_a_step(release, tmp_path):
+# Mid-download copies of the reports that start work, then for the second case a final one
+# (UWM_INSTALLER_LAUNCHED): the first must neither restart the download nor launch a partial
+# file; the second ends the run as the browser asks, and starts nothing either.
+@pytest.mark.parametrize("posts, ended_by_post", [("5,7", False), ("5,7,9", True)],
+                         ids=["work copies", "work copies then a final message"])
+def test_reports_posted_by_others_never_repeat_or_skip_a_step(release, tmp_path, posts,
+                                                               ended_by_post):
     slow = slow_package(release, 3)
     record = tmp_path / "record.jsonl"
     follower = start_wine(exe("client_window.exe"), f"--launch={exe('orbavintelup.exe')}",
@@ -121,19 +148,21 @@ def test_reports_posted_by_others_never_repeat_or_skip_a_step(release, tmp_path)
     try:
         assert wait_until(lambda: PACKAGE_IN_TEMP.exists() and PACKAGE_IN_TEMP.stat().st_size,
                           timeout=30)
-        # Mid-download: the updater's own window as a client (it would hear each report twice),
-        # then copies of every internal report. None may restart the download, launch a
-        # partial file, fail the good download or end the run.
-        stray = run_wine(exe("client_window.exe"), "--register-updater", "--post=5,7,8,9,10,4",
+        # The updater's own window as a client would hear each report twice.
+        stray = run_wine(exe("client_window.exe"), "--register-updater", f"--post={posts}",
                          "--timeout=300")
         assert "NO_UPDATER" not in stray.stdout
     finally:
         run = finish(follower, timeout=90)
     lines = run.stdout.split("\n")
     assert "Refusing to register the updater's own window as a client.\n" in run.debug
+    assert [r["path"] for r in release.requests() if r["method"] == "GET"] == [slow]
+    if ended_by_post:
+        assert "UWM_DOWNLOAD_COMPLETE 0 0" not in lines and lines[-2:] == ["UPDATER_EXIT 0", ""]
+        assert not record.exists()
+        return
     assert lines.count("UWM_DOWNLOAD_COMPLETE 0 0") == 1
     assert lines[-3:] == ["UWM_INSTALLER_LAUNCHED 0 0", "UPDATER_EXIT 0", ""]
-    assert [r["path"] for r in release.requests() if r["method"] == "GET"] == [slow]
     assert wait_until(record.exists, timeout=15)
     assert len(record.read_text().splitlines()) == 1
 

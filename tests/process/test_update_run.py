@@ -130,6 +130,21 @@ def test_run_admin_starts_the_package_through_the_elevated_launch(release, tmp_p
     assert "Starting the update package elevated.\n" in run.debug
 
 
+# A verified package that the system cannot start (here: not a program) must not be reported
+# as launched, elevated or not.
+@pytest.mark.parametrize("run_admin", [False, True], ids=["normal", "elevated"])
+def test_package_that_cannot_start_ends_in_failure(release, tmp_path, run_admin):
+    text = release.files / "notes.exe"
+    text.write_text("not a program\n")
+    set_answer(release, answer("2.0", sha256_hex(text), run_admin=run_admin,
+                               default=[release.url("/files/notes.exe")]))
+    run = run_update(release, tmp_path)
+    assert run.messages[-3:] == ["UWM_DOWNLOAD_COMPLETE", "UWM_UPDATE_FAILED", "UPDATER_EXIT"]
+    assert run.lines[-1] == "UPDATER_EXIT 0"
+    assert any(line.startswith("The update package could not be started (error ")
+               for line in run.debug)
+
+
 # A missing, empty or invalid installed version is sent as 0.0.0.0.
 @pytest.mark.parametrize("version_switch", [[], ["--version="], ["--version=1.x"]])
 def test_without_switches_the_form_holds_four_fields(release, tmp_path, version_switch):

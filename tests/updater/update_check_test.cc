@@ -116,16 +116,29 @@ TEST_F(UpdateCheckTest, CheckThatCannotStartEndsTheRun) {
   EXPECT_EQ(g_reports, (Reports{{kFailed, 0}}));
 }
 
+// Each entry is tried once whatever its text, duplicates and empty ones included, so a list of
+// unusable URLs ends the run after as many attempts as it has entries.
 TEST_F(UpdateCheckTest, DownloadThatCannotStartMovesToTheNextUrl) {
-  BrowserUpdater updater("1.0", "", "", "", "");
-  updater.SetStateCallback(RecordReport);
-  ASSERT_TRUE(updater.ParseUpdateResponse(Answer("2.0", "\"nonsense\"", "\"also nonsense\"")));
-  g_reports.clear();
-  updater.DownloadPackage();
-  EXPECT_EQ(g_reports, (Reports{{kRetryDownload, 0}}));
-  EXPECT_EQ(updater.GetCurrentUrl(), "also nonsense");
-  updater.DownloadPackage();
-  EXPECT_EQ(g_reports, (Reports{{kRetryDownload, 0}, {kFailed, 0}}));
+  const struct {
+    const char* defaults;
+    const char* backups;
+    size_t entries;
+  } kLists[] = {{"\"nonsense\"", "\"also nonsense\"", 2},
+                {"\"\"", "", 1},
+                {"\"\", \"\"", "\"\", \"x\", \"x\"", 5}};
+  for (const auto& lists : kLists) {
+    BrowserUpdater updater("1.0", "", "", "", "");
+    updater.SetStateCallback(RecordReport);
+    ASSERT_TRUE(updater.ParseUpdateResponse(Answer("2.0", lists.defaults, lists.backups)));
+    g_reports.clear();
+    Reports expected(lists.entries - 1, {kRetryDownload, 0});
+    expected.emplace_back(kFailed, 0);
+    for (size_t attempt = 0; attempt < lists.entries + 2 && updater.GetState() != kFailed;
+         ++attempt) {
+      updater.DownloadPackage();
+    }
+    EXPECT_EQ(g_reports, expected) << lists.defaults << " / " << lists.backups;
+  }
 }
 
 TEST(DownloadPercentTest, RisesWithoutWrappingForLargePackages) {

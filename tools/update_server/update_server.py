@@ -55,6 +55,9 @@ answered with 500. The same faults may be given as query parameters "fault=NAME[
                         the same with 407 and Proxy-Authenticate
   @no-length            no Content-Length; the body ends when the connection closes
   @length=N             declare Content-Length N, send the real body, then close
+  @chunked              send the body with Transfer-Encoding: chunked; with @truncate=N or
+                        @reset=N it stops after N bytes without the last chunk
+  @endless              with @chunked: repeat the body in chunks until the client goes
   @trickle=MS           send the body in pieces (@chunk=N bytes, default 1024) MS ms apart
   @chunk=N              piece size for @trickle
   @byte-every=MS        send the body one byte at a time, each MS ms after the one before,
@@ -381,7 +384,10 @@ class RequestHandler(http.server.BaseHTTPRequestHandler):
         declared = len(content)
         if faults.has("length"):
             declared = faults.number("length", len(content))
-        if faults.has("no-length"):
+        chunked = faults.has("chunked")
+        if chunked:
+            self.send_header("Transfer-Encoding", "chunked")
+        if faults.has("no-length") or chunked:
             self.send_header("Connection", "close")
             self.close_connection = True
         else:
@@ -405,11 +411,15 @@ class RequestHandler(http.server.BaseHTTPRequestHandler):
         pause_first = faults.has("byte-every")
         if pause_first:
             piece, pause = 1, faults.number("byte-every", 1000) / 1000.0
+        whole = reset_at is None and not faults.has("truncate")
         try:
-            for start in range(0, len(content), piece):
-                if pause and (start or pause_first):
-                    time.sleep(pause)
-                self.wfile.write(content[start:start + piece])
+            if chunked:
+                self.send_chunked(content, piece, pause, whole, faults.has("endless"))
+            else:
+                for start in range(0, len(content), piece):
+                    if pause and (start or pause_first):
+                        time.sleep(pause)
+                    self.wfile.write(content[start:start + piece])
         except OSError:
             self.close_connection = True
             return
@@ -419,6 +429,22 @@ class RequestHandler(http.server.BaseHTTPRequestHandler):
             # discarding the headers still queued on its side.
             time.sleep(0.2)
             self.reset_connection()
+
+    def send_chunked(self, content, piece, pause, whole, endless):
+        """Writes |content| as chunks of |piece| bytes, again and again when |endless|, and
+        the last chunk only when the body is |whole|."""
+        piece = min(piece, 64 * 1024)
+        while True:
+            for start in range(0, len(content), piece):
+                if pause and start:
+                    time.sleep(pause)
+                data = content[start:start + piece]
+                self.wfile.write(b"%x\r\n%s\r\n" % (len(data), data))
+            if not endless or not content:
+                break
+        if whole:
+            self.wfile.write(b"0\r\n\r\n")
+        self.wfile.flush()
 
     def reset_connection(self):
         """Ends the connection with a TCP reset instead of an orderly close."""

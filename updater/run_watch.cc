@@ -1,0 +1,54 @@
+#include "updater/run_watch.h"
+
+#include <algorithm>
+
+namespace {
+
+// Milliseconds from |now| to |due|, at least 1 so that a timer set with it always fires.
+uint32_t MillisecondsUntil(uint64_t due, uint64_t now) {
+  return static_cast<uint32_t>(std::clamp<uint64_t>(due > now ? due - now : 1, 1, UINT32_MAX));
+}
+
+}  // namespace
+
+void RunWatch::StartTransfer(uint64_t now) {
+  transferStartedAt = now;
+  windowStartedAt = now;
+  windowStartBytes = 0;
+}
+
+RunWatch::Verdict RunWatch::Look(UpdaterState state,
+                                 uint64_t received,
+                                 uint64_t now,
+                                 uint32_t* nextLookMs) {
+  if (!looked || state != lookedState) {
+    looked = true;
+    lookedState = state;
+    stateSeenAt = now;
+  }
+  switch (state) {
+    case kChecking: {
+      const uint64_t due = transferStartedAt + limits.checkMs;
+      *nextLookMs = MillisecondsUntil(due, now);
+      return now >= due ? Verdict::kCheckTooLong : Verdict::kInTime;
+    }
+    case kDownloading: {
+      if (now >= windowStartedAt + limits.lowSpeedWindowMs) {
+        // A late look makes the window longer, never shorter: a slow link is not cut early.
+        if (received < windowStartBytes + limits.LowSpeedWindowBytes()) {
+          *nextLookMs = 1;
+          return Verdict::kDownloadTooSlow;
+        }
+        windowStartedAt = now;
+        windowStartBytes = received;
+      }
+      *nextLookMs = MillisecondsUntil(windowStartedAt + limits.lowSpeedWindowMs, now);
+      return Verdict::kInTime;
+    }
+    default: {
+      const uint64_t due = stateSeenAt + limits.handOverMs;
+      *nextLookMs = MillisecondsUntil(due, now);
+      return now >= due ? Verdict::kStuck : Verdict::kInTime;
+    }
+  }
+}

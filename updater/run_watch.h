@@ -1,0 +1,42 @@
+#ifndef UPDATER_RUN_WATCH_H_
+#define UPDATER_RUN_WATCH_H_
+
+#include <cstdint>
+
+#include "updater/transfer_limits.h"
+#include "updater/updater_state.h"
+
+// Decides when a run has stayed too long where it is: the check past its deadline, a download
+// below the low-speed limit, or any other state past the hand-over time. Every state is
+// watched, so no loop or lost message can keep a run alive. Pure logic: the caller passes the
+// time (milliseconds of a monotonic clock) and what the run is doing. Window thread.
+class RunWatch {
+ public:
+  enum class Verdict {
+    kInTime,
+    kCheckTooLong,     // kChecking past limits.checkMs
+    kDownloadTooSlow,  // a low-speed window of kDownloading got too few bytes
+    kStuck,            // another state lasted limits.handOverMs
+  };
+
+  explicit RunWatch(const TransferLimits& chosen) : limits(chosen) {}
+
+  // A transfer (the check or a download) starts at |now|; a download's first low-speed
+  // window starts with it.
+  void StartTransfer(uint64_t now);
+
+  // Looks at the run at |now|: its |state| and the body bytes |received| so far by the
+  // current download. Sets |*nextLookMs| (at least 1) to when the next look is due.
+  Verdict Look(UpdaterState state, uint64_t received, uint64_t now, uint32_t* nextLookMs);
+
+ private:
+  TransferLimits limits;
+  uint64_t transferStartedAt = 0;
+  uint64_t windowStartedAt = 0;
+  uint64_t windowStartBytes = 0;
+  bool looked = false;
+  UpdaterState lookedState = kIdle;
+  uint64_t stateSeenAt = 0;
+};
+
+#endif  // UPDATER_RUN_WATCH_H_
