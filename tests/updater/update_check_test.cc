@@ -1,3 +1,5 @@
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -5,7 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/win/scoped_handle.h"
 #include "updater/browser_updater.h"
+#include "updater/file_digest.h"
 #include "updater/random_index.h"
 
 namespace {
@@ -139,6 +143,60 @@ TEST_F(UpdateCheckTest, DownloadThatCannotStartMovesToTheNextUrl) {
     }
     EXPECT_EQ(g_reports, expected) << lists.defaults << " / " << lists.backups;
   }
+}
+
+// A temporary folder of the test's own, made the process's TMP while it lives.
+class PrivateTempFolder {
+ public:
+  PrivateTempFolder() {
+    wchar_t base[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, base);
+    ::GetEnvironmentVariableW(L"TMP", savedTmp, MAX_PATH);
+    path = std::wstring(base) + L"launch_test_" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
+    ::CreateDirectoryW(path.c_str(), nullptr);
+    ::SetEnvironmentVariableW(L"TMP", path.c_str());
+  }
+  ~PrivateTempFolder() {
+    ::SetEnvironmentVariableW(L"TMP", savedTmp[0] ? savedTmp : nullptr);
+    ::DeleteFileW(File().c_str());
+    ::RemoveDirectoryW(path.c_str());
+  }
+  PrivateTempFolder(const PrivateTempFolder&) = delete;
+  PrivateTempFolder& operator=(const PrivateTempFolder&) = delete;
+
+  std::wstring File() const { return path + L"orbavintel_browser_update.exe"; }
+  void Write(const std::string& bytes) const {
+    const UniqueHandle file(::CreateFileW(File().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file.IsValid());
+    DWORD written = 0;
+    ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ASSERT_EQ(written, bytes.size());
+  }
+
+ private:
+  std::wstring path;
+  wchar_t savedTmp[MAX_PATH] = {};
+};
+
+// The file that was verified is the file that runs: a package replaced between its download
+// and its start is verified again, refused, and never started.
+TEST_F(UpdateCheckTest, PackageReplacedBeforeTheLaunchIsNeverStarted) {
+  PrivateTempFolder temp;
+  temp.Write("the genuine package");
+  std::string digest;
+  ASSERT_EQ(GetFileSha256Hex(temp.File(), &digest), S_OK);
+  BrowserUpdater updater("1.0", "", "", "", "");
+  updater.SetStateCallback(RecordReport);
+  ASSERT_TRUE(updater.ParseUpdateResponse(R"({"version": "2.0", "hash": ")" + digest +
+                                          R"(", "run_admin": false, "default": ["x"]})"));
+  updater.DownloadPackage();  // finds the verified file: no transfer
+  ASSERT_EQ(updater.GetState(), kDownloaded);
+  temp.Write("an impostor");
+  g_reports.clear();
+  updater.LaunchPackage();
+  // Starting the impostor (not a program) would have ended in kFailed instead.
+  EXPECT_EQ(g_reports, (Reports{{kVerifyFailed, 0}}));
 }
 
 TEST(DownloadPercentTest, RisesWithoutWrappingForLargePackages) {
