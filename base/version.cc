@@ -2,20 +2,15 @@
 
 #include <algorithm>
 
+#include "base/decimal_number.h"
+
 namespace {
 
 // Parses one piece: digits only, value at most 2^32 - 1. |value| is written on success.
 bool ParseComponent(std::string_view piece, uint32_t* value) {
-  if (piece.empty())
-    return false;
   uint64_t result = 0;
-  for (char c : piece) {
-    if (c < '0' || c > '9')
-      return false;
-    result = result * 10 + static_cast<uint64_t>(c - '0');
-    if (result > UINT32_MAX)
-      return false;
-  }
+  if (!ParseDecimalDigits(piece, UINT32_MAX, &result))
+    return false;
   *value = static_cast<uint32_t>(result);
   return true;
 }

@@ -2,17 +2,11 @@
 
 #include <limits>
 
+#include "base/decimal_number.h"
+
 int64_t ParseContentLength(std::wstring_view text) {
-  if (text.empty())
+  uint64_t value = 0;
+  if (!ParseDecimalDigits(text, std::numeric_limits<int64_t>::max(), &value))
     return -1;
-  int64_t value = 0;
-  for (wchar_t c : text) {
-    if (c < L'0' || c > L'9')
-      return -1;
-    const int digit = c - L'0';
-    if (value > (std::numeric_limits<int64_t>::max() - digit) / 10)
-      return -1;
-    value = value * 10 + digit;
-  }
-  return value;
+  return static_cast<int64_t>(value);
 }

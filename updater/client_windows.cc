@@ -5,6 +5,7 @@
 #include <mutex>
 #include <set>
 
+#include "base/decimal_number.h"
 #include "base/win/debug_output.h"
 #include "updater/browser_updater.h"
 #include "updater/update_messages.h"
@@ -66,18 +67,12 @@ void BroadcastToClients(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool ParseClientWindowNumber(std::string_view text, uint32_t* number) {
+  // One leading "+" is allowed; no other sign, and no space.
   if (!text.empty() && text.front() == '+')
     text.remove_prefix(1);
-  if (text.empty())
-    return false;
   uint64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9')
-      return false;
-    value = value * 10 + static_cast<uint64_t>(c - '0');
-    if (value > UINT32_MAX)
-      return false;
-  }
+  if (!ParseDecimalDigits(text, UINT32_MAX, &value))
+    return false;
   *number = static_cast<uint32_t>(value);
   return true;
 }

@@ -1,6 +1,7 @@
 #include "updater/update_server.h"
 
 #include "base/command_line.h"
+#include "base/decimal_number.h"
 #include "base/win/debug_output.h"
 
 namespace {
@@ -27,15 +28,8 @@ bool IsValidUpdateServer(std::string_view server) {
   if (colon == std::string_view::npos)
     return true;
   const std::string_view port = server.substr(colon + 1);
-  if (port.empty() || port.size() > 5)
-    return false;
-  unsigned value = 0;
-  for (char c : port) {
-    if (c < '0' || c > '9')
-      return false;
-    value = value * 10 + static_cast<unsigned>(c - '0');
-  }
-  return value >= 1 && value <= 65535;
+  uint64_t value = 0;
+  return port.size() <= 5 && ParseDecimalDigits(port, 65535, &value) && value >= 1;
 }
 
 std::string GetUpdateCheckUrl(const CommandLineArgs& args) {
