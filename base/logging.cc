@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "base/win/debug_output.h"
 #include "base/win/scoped_handle.h"
 
 namespace logging {
@@ -76,7 +77,7 @@ std::string CollapseWhiteSpace(std::string_view text) {
 void SendLine(int severity, const std::string& line) {
   const uint32_t destinations = g_destinations.load();
   if (destinations & kLogToSystemDebugLog) {
-    ::OutputDebugStringA(line.c_str());
+    WriteDebugLine(line);
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
   } else if (severity >= kLogError) {

@@ -32,7 +32,9 @@ class RequestCallbackContext;
 // that cancels or destroys the request.
 class HttpRequest : public HttpHandle {
  public:
-  // Bytes of the receive buffer; one read of at most this many bytes is outstanding.
+  // Bytes of the receive buffer; one read of at most this many bytes is outstanding. 8096,
+  // not 8192, is the size this updater has always read with: progress is reported per read,
+  // so clients see the same steps as from earlier updaters. Not a typo to fix.
   static constexpr DWORD kReadBufferSize = 8096;
   // A response body kept in memory may not pass this size (file downloads: SetFileBodyLimit).
   static constexpr size_t kMemoryBodyLimit = 4 * 1024 * 1024;

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-// An incremental hash. Created on the heap for one digest and destroyed after it; one
-// thread at a time.
+// An incremental hash; after Finish it starts over, so one object may digest several
+// messages in turn. One thread at a time.
 class Hasher {
  public:
   virtual ~Hasher() = default;

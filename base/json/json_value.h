@@ -15,7 +15,7 @@
 // safe: one thread at a time.
 class JsonValue {
  public:
-  // The numbers are part of the value's contract (callers may store or log them).
+  // In the order of the payload's alternatives: GetType is the alternative's index.
   enum class Type {
     kNone = 0,
     kBoolean = 1,

@@ -23,5 +23,5 @@ void WriteDebugLineF(const char* format, ...) {
   va_start(args, format);
   std::vsnprintf(buffer, sizeof(buffer), format, args);
   va_end(args);
-  ::OutputDebugStringA(buffer);
+  WriteDebugLine(std::string_view(buffer));
 }

@@ -3,8 +3,9 @@
 
 #include <string_view>
 
-// The one way both programs write diagnostic lines: the system debugger output through
-// OutputDebugStringA, which Wine also echoes on standard error (WINEDEBUG=+debugstr).
+// Where every diagnostic line of both programs goes (the formatted log writes through it
+// too): the system debugger output through OutputDebugStringA, which Wine also echoes on
+// standard error (WINEDEBUG=+debugstr).
 // |line| is written as given, so callers include the trailing "\n". Any thread may call.
 void WriteDebugLine(std::string_view line);
 
