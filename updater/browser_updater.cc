@@ -1,5 +1,6 @@
 #include "updater/browser_updater.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "net/fetch_url.h"
@@ -61,6 +62,9 @@ bool BrowserUpdater::FetchUrl(const std::string& url,
                               const std::wstring& filePath) {
   watch.StartTransfer(::GetTickCount64());
   downloadReceived = 0;
+  // Whatever the look that was due, this transfer's own deadline may come first.
+  if (watchTimer)
+    watchTimer(std::min(limits.checkMs, limits.lowSpeedWindowMs));
   return ::FetchUrl(session, connection, request, requestBody, url, verb, body, filePath);
 }
 

@@ -43,6 +43,10 @@ class BrowserUpdater : public RequestDelegate {
   BrowserUpdater& operator=(const BrowserUpdater&) = delete;
 
   void SetStateCallback(StateCallback callback) { stateCallback = callback; }
+
+  // Set by the program so that every transfer, when it starts, asks for its own first look:
+  // no caller has to remember to watch a transfer it starts. Before the check.
+  void SetWatchTimer(WatchTimer timer) { watchTimer = timer; }
   UpdaterState GetState() const { return state.load(); }
 
   // Where update checks are posted; the built-in server unless changed before the check.
@@ -85,8 +89,7 @@ class BrowserUpdater : public RequestDelegate {
   // kFailed, a download below the low-speed limit counts as a failed URL, and a state that
   // waited too long for the updater's own message ends the run in kFailed. Returns false
   // when the run is over but its stop message never arrived: the caller stops it. Sets
-  // |*nextLookMs| to when to look again. Window thread: after each transfer starts and
-  // whenever the time is due.
+  // |*nextLookMs| to when to look again. Window thread, whenever the time is due.
   bool EnforceDeadlines(uint32_t* nextLookMs);
 
   // RequestDelegate, on WinHTTP worker threads:
@@ -132,6 +135,7 @@ class BrowserUpdater : public RequestDelegate {
 
   std::atomic<UpdaterState> state{kIdle};
   StateCallback stateCallback = nullptr;
+  WatchTimer watchTimer = nullptr;
   HttpSession session;
   HttpConnection connection;
   NotifyingHttpRequest request{this};

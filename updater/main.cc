@@ -36,6 +36,7 @@ void CreateUpdater(const CommandLineArgs& args) {
       version, args.GetSwitchValueASCII("arch"), args.GetSwitchValueASCII("channel"),
       args.GetSwitchValueASCII("device"), args.GetSwitchValueASCII("lang"));
   updater->SetStateCallback(OnUpdaterState);
+  updater->SetWatchTimer(ScheduleWatch);
   updater->SetCheckUrl(GetUpdateCheckUrl(args));
   updater->SetAnswerKeys(kUpdateKeys);
   updater->SetLimits(GetTransferLimits(args));

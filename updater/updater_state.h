@@ -19,4 +19,8 @@ enum UpdaterState : uint32_t {
 // Called on every reported state change, on whichever thread made it.
 using StateCallback = void (*)(uint32_t state, uint32_t param);
 
+// Asks for the run to be looked at (BrowserUpdater::EnforceDeadlines) in |delayMs|
+// milliseconds, replacing any look asked for before. Window thread.
+using WatchTimer = void (*)(uint32_t delayMs);
+
 #endif  // UPDATER_UPDATER_STATE_H_

@@ -62,6 +62,10 @@ void SetUpdaterWindow(HWND window) {
   g_updaterWindow.store(window);
 }
 
+void ScheduleWatch(uint32_t delayMs) {
+  ::SetTimer(GetUpdaterWindow(), kDeadlineTimer, delayMs, nullptr);
+}
+
 void WatchDeadlines() {
   uint32_t nextLookMs = 0;
   if (g_updater && !g_updater->EnforceDeadlines(&nextLookMs)) {
@@ -69,7 +73,7 @@ void WatchDeadlines() {
     return;
   }
   if (nextLookMs != 0)
-    ::SetTimer(GetUpdaterWindow(), kDeadlineTimer, nextLookMs, nullptr);
+    ScheduleWatch(nextLookMs);
 }
 
 bool HandleUpdaterMessage(UINT offset, HWND window, LPARAM lParam) {
@@ -88,16 +92,12 @@ bool HandleUpdaterMessage(UINT offset, HWND window, LPARAM lParam) {
       StopUpdater();
       return true;
     case UWM_UPDATE_AVAILABLE - kUpdaterMessageFirst:
-      if (IsCurrentReport(UWM_UPDATE_AVAILABLE)) {
+      if (IsCurrentReport(UWM_UPDATE_AVAILABLE))
         g_updater->DownloadPackage();
-        WatchDeadlines();
-      }
       return true;
     case UWM_DOWNLOAD_COMPLETE - kUpdaterMessageFirst:
-      if (IsCurrentReport(UWM_DOWNLOAD_COMPLETE)) {
+      if (IsCurrentReport(UWM_DOWNLOAD_COMPLETE))
         g_updater->LaunchPackage();
-        WatchDeadlines();
-      }
       return true;
     case UWM_PING - kUpdaterMessageFirst:
       if (window)

@@ -22,10 +22,12 @@ void SetUpdaterWindow(HWND window);
 LRESULT CALLBACK UpdaterWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Looks at the run and ends what has gone on too long (a transfer, or a state whose message
-// never came), and sets the window's timer for the next look. The watch runs from start-up
-// to the end of the run; call it again after anything that may start a transfer, so the
-// next look comes at that transfer's own time.
+// never came), and sets the window's timer for the next look. Start-up calls it once; from
+// then on the timer runs until the run ends. Window thread.
 void WatchDeadlines();
+
+// The updater's WatchTimer: sets the window's timer to look at the run in |delayMs|.
+void ScheduleWatch(uint32_t delayMs);
 
 // Acts on the client-window message WM_USER + 100 + |offset|: a final report from any
 // window stops the run; one that starts work only in the state that sends it. Returns whether the
