@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "base/win/debug_output.h"
+#include "base/win/module_path.h"
 #include "base/win/scoped_handle.h"
 
 namespace logging {
@@ -20,11 +21,9 @@ UniqueHandle g_logFile;
 constexpr size_t kMaxErrorTextBytes = 256;
 
 std::wstring DefaultLogFileBesideProgram() {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH)
+  std::wstring folder = GetModulePath();
+  if (folder.empty())
     return std::wstring();
-  std::wstring folder(path, length);
   folder.erase(folder.find_last_of(L"\\/") + 1);
   return folder + L"debug.log";
 }

@@ -7,6 +7,7 @@
 #include "base/json/json_reader.h"
 #include "base/json/json_value.h"
 #include "base/win/debug_output.h"
+#include "base/win/module_path.h"
 #include "base/win/text_conversion.h"
 #include "updater/answer_signature.h"
 #include "updater/answer_signature_format.h"
@@ -25,31 +26,10 @@ constexpr size_t kUpdaterFileNameLength = sizeof("orbavintelup.exe") - 1;
 // Random bytes that make each signed answer fit one request only.
 constexpr size_t kNonceBytes = 16;
 
-// The longest path the platform can give for a module.
-constexpr DWORD kLongestModulePath = 32768;
-
-// The updater's own path, wide, so that a folder outside the ANSI code page keeps its name;
-// empty when it cannot be read whole.
-std::wstring GetUpdaterPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0)
-      return std::wstring();
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    if (path.size() >= kLongestModulePath)
-      return std::wstring();
-    path.resize(path.size() * 2);
-  }
-}
-
 // "<installation folder>\<version>\Installer\".
 std::wstring GetPackageFolder(const std::string& version) {
-  std::wstring folder = GetUpdaterPath();
+  // Wide, so that a folder outside the ANSI code page keeps its name.
+  std::wstring folder = GetModulePath();
   folder.resize(folder.size() > kUpdaterFileNameLength ? folder.size() - kUpdaterFileNameLength
                                                        : 0);
   return folder + Utf8ToWide(version) + L"\\Installer\\";
