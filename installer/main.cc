@@ -8,10 +8,10 @@
 
 #include "base/win/debug_output.h"
 #include "base/win/library_search.h"
+#include "base/win/single_instance.h"
 #include "installer/installer_switches.h"
 #include "installer/installer_view.h"
 #include "installer/installer_window.h"
-#include "installer/single_instance.h"
 #include "installer/ui/back_buffer.h"
 #include "installer/ui/installer_wnd_proc.h"
 #include "installer/ui/window_position.h"
@@ -19,6 +19,8 @@
 namespace {
 
 constexpr SIZE kWindowSize = {1000, 600};
+// "Local\" keeps the rule per session, as the window search is per desktop.
+constexpr wchar_t kInstallerMutexName[] = L"Local\\OrbavintelInstallerInstance";
 
 int RunMessageLoop() {
   MSG message = {};
@@ -42,7 +44,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   WriteDebugLineF("Installer switches: /s %d, /r %d, /d %d.\n", switches.silent,
                   switches.autoLaunch, switches.makeDefault);
 
-  const SingleInstance single;
+  const SingleInstance single(kInstallerWindowClass, kInstallerMutexName);
   if (!single.IsFirst()) {
     WriteDebugLine("Installer already running.\n");
     return kExitNormal;

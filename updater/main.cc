@@ -7,9 +7,8 @@
 
 #include "base/command_line.h"
 #include "base/logging.h"
-#include "base/win/instance_mutex.h"
+#include "base/win/single_instance.h"
 #include "base/win/library_search.h"
-#include "base/win/scoped_handle.h"
 #include "base/win/text_conversion.h"
 #include "updater/browser_updater.h"
 #include "updater/client_windows.h"
@@ -26,9 +25,8 @@ constexpr int kExitNormal = 0;
 constexpr int kExitClassNotRegistered = 1;
 constexpr int kExitWindowNotCreated = 2;
 
-// Closes the race of two updaters started at the same moment, which the window search alone
-// leaves open.
-constexpr wchar_t kInstanceMutexName[] = L"Local\\OrbavintelUpdaterInstance";
+// The session's updater mutex (see SingleInstance).
+constexpr wchar_t kUpdaterMutexName[] = L"Local\\OrbavintelUpdaterInstance";
 
 void CreateUpdater(const CommandLineArgs& args) {
   const std::string version = args.GetSwitchValueASCII("version");
@@ -74,10 +72,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!version.empty())
     ::SetCurrentDirectoryW(Utf8ToWide(version).c_str());
 
-  if (::FindWindowW(kUpdaterWindowClass, nullptr))
-    return kExitNormal;
-  UniqueHandle instanceMutex;
-  if (!ClaimInstanceMutex(kInstanceMutexName, &instanceMutex))
+  const SingleInstance single(kUpdaterWindowClass, kUpdaterMutexName);
+  if (!single.IsFirst())
     return kExitNormal;
 
   WNDCLASSEXW windowClass = {};
