@@ -10,7 +10,7 @@
 #include "base/win/debug_output.h"
 #include "base/win/scoped_handle.h"
 #include "installer/installer_view.h"
-#include "updater/client_state_registry.h"
+#include "client_state/client_state_registry.h"
 
 namespace {
 

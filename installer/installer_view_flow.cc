@@ -11,7 +11,7 @@
 #include "installer/ui/x_button.h"
 #include "installer/ui/x_edit_box.h"
 #include "installer/ui/x_progress_bar.h"
-#include "updater/client_state_registry.h"
+#include "client_state/client_state_registry.h"
 
 namespace {
 

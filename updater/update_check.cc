@@ -12,7 +12,7 @@
 #include "updater/answer_signature.h"
 #include "updater/answer_signature_format.h"
 #include "updater/browser_updater.h"
-#include "updater/client_state_registry.h"
+#include "client_state/client_state_registry.h"
 #include "updater/file_digest.h"
 #include "updater/secure_random.h"
 

@@ -1,4 +1,4 @@
-#include "updater/client_state_registry.h"
+#include "client_state/client_state_registry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#ifndef UPDATER_CLIENT_STATE_REGISTRY_H_
-#define UPDATER_CLIENT_STATE_REGISTRY_H_
+#ifndef CLIENT_STATE_CLIENT_STATE_REGISTRY_H_
+#define CLIENT_STATE_CLIENT_STATE_REGISTRY_H_
 
 #include <windows.h>
 
@@ -57,4 +57,4 @@ bool WriteInstallerName(std::string_view installerName);
 // the platform refuses the value.
 bool WriteCustomInstallPath(std::wstring_view installPath);
 
-#endif  // UPDATER_CLIENT_STATE_REGISTRY_H_
+#endif  // CLIENT_STATE_CLIENT_STATE_REGISTRY_H_
