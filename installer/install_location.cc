@@ -16,13 +16,8 @@ int CALLBACK PreselectFolder(HWND dialog, UINT event, LPARAM, LPARAM data) {
   return 0;
 }
 
-// Releases a shell item list with CoTaskMemFree.
-struct ItemIdListTraits {
-  using Type = PIDLIST_ABSOLUTE;
-  static Type Invalid() { return nullptr; }
-  static bool IsValid(Type p) { return p != nullptr; }
-  static void Close(Type p) { ::CoTaskMemFree(p); }
-};
+// A shell item list, released with CoTaskMemFree.
+using UniqueItemIdList = UniqueAny<PIDLIST_ABSOLUTE, ::CoTaskMemFree>;
 
 // The parsing name of |item| under the desktop, or the file-system path as a fallback.
 bool ItemPath(PIDLIST_ABSOLUTE item, std::wstring& path) {
@@ -84,7 +79,7 @@ bool PickInstallFolder(const std::wstring& title, HWND owner, std::wstring& path
   request.ulFlags = kPickerFlags;
   request.lpfn = PreselectFolder;
   request.lParam = path.empty() ? 0 : reinterpret_cast<LPARAM>(path.c_str());
-  ScopedResource<ItemIdListTraits> item(::SHBrowseForFolderW(&request));
+  UniqueItemIdList item(::SHBrowseForFolderW(&request));
   if (!item)
     return false;
   return ItemPath(item.get(), path);

@@ -9,12 +9,6 @@
 // WinHTTP session, connection and request handles. Closing a request handle may call its
 // status callback (from inside WinHttpCloseHandle or later on a worker thread); the holder
 // is already null by then, since ScopedResource::reset forgets the value before closing it.
-struct HInternetTraits {
-  using Type = HINTERNET;
-  static Type Invalid() { return nullptr; }
-  static bool IsValid(Type h) { return h != nullptr; }
-  static void Close(Type h) { ::WinHttpCloseHandle(h); }
-};
-using UniqueHInternet = ScopedResource<HInternetTraits>;
+using UniqueHInternet = UniqueAny<HINTERNET, ::WinHttpCloseHandle>;
 
 #endif  // NET_SCOPED_HINTERNET_H_

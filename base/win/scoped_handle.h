@@ -7,7 +7,7 @@
 
 // Owns one platform resource and releases it exactly once. Move-only: a copied handle
 // would be closed twice. Each kind of resource supplies a Traits type with Type,
-// Invalid(), IsValid(value) and Close(value).
+// Invalid(), IsValid(value) and Close(value); UniqueAny below makes the common ones.
 template <typename Traits>
 class ScopedResource {
  public:
@@ -60,22 +60,23 @@ struct KernelHandleTraits {
 };
 using UniqueHandle = ScopedResource<KernelHandleTraits>;
 
-// Registry keys. The predefined roots are never closed.
-struct RegistryKeyTraits {
-  using Type = HKEY;
+// The traits of most kinds: null means "none", and one platform function releases a value.
+template <typename Resource, auto CloseFunction>
+struct NullableTraits {
+  using Type = Resource;
   static Type Invalid() { return nullptr; }
-  static bool IsValid(Type k) { return k != nullptr; }
-  static void Close(Type k) { ::RegCloseKey(k); }
+  static bool IsValid(Type value) { return value != nullptr; }
+  static void Close(Type value) { CloseFunction(value); }
 };
-using UniqueHKey = ScopedResource<RegistryKeyTraits>;
+
+// An owner of |Resource| released by |CloseFunction|, for one-line aliases as below.
+template <typename Resource, auto CloseFunction>
+using UniqueAny = ScopedResource<NullableTraits<Resource, CloseFunction>>;
+
+// Registry keys. The predefined roots are never closed.
+using UniqueHKey = UniqueAny<HKEY, ::RegCloseKey>;
 
 // Memory from LocalAlloc, as returned by CommandLineToArgvW and FormatMessage.
-struct LocalMemoryTraits {
-  using Type = HLOCAL;
-  static Type Invalid() { return nullptr; }
-  static bool IsValid(Type m) { return m != nullptr; }
-  static void Close(Type m) { ::LocalFree(m); }
-};
-using UniqueLocalMemory = ScopedResource<LocalMemoryTraits>;
+using UniqueLocalMemory = UniqueAny<HLOCAL, ::LocalFree>;
 
 #endif  // BASE_WIN_SCOPED_HANDLE_H_
