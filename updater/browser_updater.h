@@ -43,11 +43,11 @@ class BrowserUpdater : public RequestDelegate {
   BrowserUpdater& operator=(const BrowserUpdater&) = delete;
 
   void SetStateCallback(StateCallback callback) { stateCallback = callback; }
+  UpdaterState GetState() const { return state.load(); }
 
   // Set by the program so that every transfer, when it starts, asks for its own first look:
   // no caller has to remember to watch a transfer it starts. Before the check.
   void SetWatchTimer(WatchTimer timer) { watchTimer = timer; }
-  UpdaterState GetState() const { return state.load(); }
 
   // Where update checks are posted; the built-in server unless changed before the check.
   void SetCheckUrl(std::string url) { checkUrl = std::move(url); }
