@@ -26,6 +26,7 @@ import pathlib
 import shutil
 import subprocess
 import sys
+import tempfile
 
 from cryptography.hazmat.primitives import serialization
 
@@ -107,21 +108,22 @@ def sign_program(args):
     tool = shutil.which("osslsigncode")
     if not tool:
         sys.exit("osslsigncode is not installed (Debian package osslsigncode)")
-    # Written under another name first, so that a failed signing leaves no half program.
-    partial = output.with_name(output.name + ".partial")
-    partial.unlink(missing_ok=True)
-    command = [tool, "sign", "-certs", args.cert, "-key", args.key, "-h", "sha256",
-               "-in", str(source), "-out", str(partial)]
-    if args.chain:
-        command += ["-ac", args.chain]
-    if args.timestamp_url:
-        command += ["-ts", args.timestamp_url]
-    signed = subprocess.run(command, capture_output=True, text=True)
-    if signed.returncode != 0 or not partial.exists():
-        partial.unlink(missing_ok=True)
-        sys.exit(f"osslsigncode failed ({signed.returncode}):\n"
-                 f"{signed.stdout}{signed.stderr}".rstrip())
-    os.replace(partial, output)
+    output.parent.mkdir(parents=True, exist_ok=True)
+    # Written into a folder of its own first, so that a failed signing leaves no half program
+    # and no name chosen here can be the input's.
+    with tempfile.TemporaryDirectory(dir=output.parent, prefix=".signing-") as folder:
+        partial = pathlib.Path(folder) / output.name
+        command = [tool, "sign", "-certs", args.cert, "-key", args.key, "-h", "sha256",
+                   "-in", str(source), "-out", str(partial)]
+        if args.chain:
+            command += ["-ac", args.chain]
+        if args.timestamp_url:
+            command += ["-ts", args.timestamp_url]
+        signed = subprocess.run(command, capture_output=True, text=True)
+        if signed.returncode != 0 or not partial.exists():
+            sys.exit(f"osslsigncode failed ({signed.returncode}):\n"
+                     f"{signed.stdout}{signed.stderr}".rstrip())
+        os.replace(partial, output)
     print(f"{output} signed, SHA-256 {file_sha256(output)}")
 
 
