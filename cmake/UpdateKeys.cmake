@@ -5,7 +5,7 @@
 function(orbavintel_generate_update_keys header keys)
   find_program(ORBAVINTEL_PYTHON3 NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
   find_program(ORBAVINTEL_PYTHON3 NAMES python3 python REQUIRED)
-  set(script ${PROJECT_SOURCE_DIR}/cmake/update_keys.py)
+  set(script ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/update_keys.py)
   set(files)
   foreach(key IN LISTS keys)
     file(REAL_PATH ${key} path BASE_DIRECTORY ${PROJECT_SOURCE_DIR})

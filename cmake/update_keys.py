@@ -3,7 +3,8 @@
 
   update_keys.py OUTPUT_HEADER [KEY_FILE ...]
 
-Each KEY_FILE is a SubjectPublicKeyInfo, PEM ("BEGIN PUBLIC KEY") or DER. The header gets,
+Each KEY_FILE is a SubjectPublicKeyInfo, PEM ("BEGIN PUBLIC KEY") or DER, with the point
+uncompressed or compressed (both name the same key, so both are taken). The header gets,
 per key, its id (the first 8 bytes of the SHA-256 of the DER) and the raw X and Y
 coordinates, big-endian. A file that is not a P-256 public key ends the script with status 1
 and one line naming the file and what is wrong with it; nothing is written then. The header
@@ -94,13 +95,28 @@ def parse_public_key(der):
     curve, inner = read_element(algorithm, inner, 0x06, "curve OID")
     if curve != P256_OID or inner != len(algorithm):
         raise UnusableKey(f"not a P-256 key (curve OID {curve.hex()})")
-    if len(bits) != 66 or bits[0] != 0 or bits[1] != 4:
-        raise UnusableKey("not an uncompressed P-256 point")
-    x = int.from_bytes(bits[2:34], "big")
-    y = int.from_bytes(bits[34:66], "big")
-    if x >= P or y >= P or (y * y - (x * x * x - 3 * x + B)) % P != 0:
+    if len(bits) == 34 and bits[0] == 0 and bits[1] in (2, 3):
+        x = int.from_bytes(bits[2:34], "big")
+        y = compressed_point_y(x, bits[1] & 1)
+    elif len(bits) == 66 and bits[0] == 0 and bits[1] == 4:
+        x = int.from_bytes(bits[2:34], "big")
+        y = int.from_bytes(bits[34:66], "big")
+    else:
+        raise UnusableKey("not a P-256 point (neither uncompressed nor compressed)")
+    if x >= P or y >= P or (y * y - curve_right_side(x)) % P != 0:
         raise UnusableKey("the point is not on the P-256 curve")
-    return bits[2:34], bits[34:66]
+    return x.to_bytes(32, "big"), y.to_bytes(32, "big")
+
+
+def curve_right_side(x):
+    return (x * x * x - 3 * x + B) % P
+
+
+def compressed_point_y(x, parity):
+    """The Y of the point with |x| whose lowest bit is |parity|; P = 3 (mod 4), so a square
+    root is a single power. A wrong root is caught by the caller's curve check."""
+    y = pow(curve_right_side(x), (P + 1) // 4, P)
+    return y if y & 1 == parity else (P - y) % P
 
 
 def load_key(path):
@@ -152,10 +168,13 @@ def main(argv):
         except UnusableKey as error:
             print(f"{path}: not an ECDSA P-256 public key: {error}", file=sys.stderr)
             return 1
-    ids = [key_id for _, (key_id, _, _) in keys]
-    if len(set(ids)) != len(ids):
-        print("the same key is listed twice", file=sys.stderr)
-        return 1
+    first_file = {}
+    for path, (key_id, _, _) in keys:
+        if key_id in first_file:
+            print(f"{path}: the same key as {first_file[key_id]} (id {key_id}) is listed twice",
+                  file=sys.stderr)
+            return 1
+        first_file[key_id] = path
     text = header_text(keys)
     if not output.exists() or output.read_text(encoding="ascii") != text:
         output.parent.mkdir(parents=True, exist_ok=True)

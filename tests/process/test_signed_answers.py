@@ -2,12 +2,15 @@
 local update server signing with a test key, or spoiling the signature on purpose."""
 
 import re
+import shutil
+import subprocess
 import urllib.request
 
 import pytest
 
-from conftest import SOURCE_DIR
-from test_update_run import EDITION, answer, release_server, run_update, set_answer
+from conftest import SOURCE_DIR, WINE_RUN, exe, run_wine, wine_env, wine_path
+from test_update_run import (CLIENT_STATE_KEY, EDITION, Run, answer, release_server,
+                             run_update, set_answer)
 
 KEYS = SOURCE_DIR / "tests" / "updater" / "keys"
 CHECK_PATH = "/orbavintel/update/version_win/"
@@ -71,6 +74,24 @@ def test_spoiled_signature_ends_the_run_before_any_download(tmp_path, mode, line
     assert run.records == []
 
 
+def test_without_the_platform_cryptography_no_answer_is_trusted(tmp_path):
+    with signing_server(tmp_path) as server:
+        offer_package(server)
+        (tmp_path / "1.0.0.0").mkdir()
+        client = run_wine(exe("client_window.exe"), f"--launch={exe(SIGNED_UPDATER)}",
+                          "--timeout=60000", "--", "--version=1.0.0.0",
+                          f"--update-server={server.address}", cwd=tmp_path, timeout=90,
+                          env={"WINEDLLOVERRIDES": "mscoree,mshtml=;bcrypt=",
+                               "ORBAVINTEL_STAND_IN_RECORD": wine_path(tmp_path / "record")})
+        run = Run(client, server, tmp_path / "record")
+    assert run.messages[:3] == ["UWM_CLIENT_REGISTERED", "UWM_CHECKING", "UWM_UPDATE_FAILED"]
+    assert "Update answer refused: the signature could not be checked.\n" in run.debug
+    assert run.downloads() == []
+    assert run.records == []
+    # Wine's own winhttp needs bcrypt.dll (through crypt32) to tear its requests down, so
+    # under this override the updater aborts after its last message instead of ending.
+
+
 def test_answer_replayed_from_an_earlier_run_is_refused(tmp_path):
     with signing_server(tmp_path) as server:
         offer_package(server)
@@ -86,3 +107,27 @@ def test_answer_replayed_from_an_earlier_run_is_refused(tmp_path):
     # The same installation sends the same form but for a fresh nonce.
     earlier, later = [r for r in second.requests if r["path"] == CHECK_PATH]
     assert nonce_of(earlier) != nonce_of(later)
+
+
+def test_updater_without_keys_ignores_the_signature_and_sends_no_nonce(tmp_path):
+    install = tmp_path / "install"
+    (install / "1.0.0.0" / "Installer").mkdir(parents=True)
+    (install / "1.0.0.0" / "Installer" / "chrome.7z").write_bytes(b"archive")
+    (install / "1.0.0.0" / "Installer" / "setup.exe").write_bytes(b"setup")
+    shutil.copyfile(exe("orbavintelup.exe"), install / "orbavintelup.exe")
+    with signing_server(tmp_path) as server:
+        for name, value in (("PartnerId", "major"), ("InstallerName", "installer.exe")):
+            subprocess.run([str(WINE_RUN), "reg", "add", CLIENT_STATE_KEY, "/v", name, "/d",
+                            value, "/f"], env=wine_env(), capture_output=True, check=True)
+        offer_package(server)
+        run = run_update(server, tmp_path, "--arch=x64", "--channel=stable", "--device=pc",
+                         "--lang=en-US", program=str(install / "orbavintelup.exe"))
+    [check] = [r for r in run.requests if r["path"] == CHECK_PATH]
+    assert re.fullmatch(f"version=1\\.0\\.0\\.0&edition={EDITION}&arch=x64&channel=stable"
+                        "&device=pc&partner=major&lang=en-US&install=installer\\.exe"
+                        "&hash_chrome=[0-9A-F]{64}&hash_setup=[0-9A-F]{64}&miner=none",
+                        check["body"]), check["body"]
+    # The answer carried a signature header; this build neither checks nor needs it.
+    assert not [line for line in run.debug if line.startswith("Update answer")]
+    assert run.messages[-2:] == ["UWM_INSTALLER_LAUNCHED", "UPDATER_EXIT"]
+    assert run.downloads() == ["/files/package.exe"]

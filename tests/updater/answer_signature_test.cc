@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,25 @@ TEST_P(AnswerVerificationTest, JudgesWithThePlatformCryptography) {
   const VerificationCase& test = GetParam();
   EXPECT_EQ(CheckAnswerSignature(kUpdateKeys, test.headers, test.request, test.answer),
             test.expected);
+}
+
+// kSigned's r and s, and the order n of P-256's base point: an ECDSA signature needs
+// 0 < r, s < n, and a verifier that skips that check may accept forged ones.
+const std::string kR = kSigned.substr(27, 64);
+const std::string kS = kSigned.substr(91, 64);
+const std::string kOrder = "ffffffff00000000ffffffffffffffffbce6faada7179e84f3b9cac2fc632551";
+const std::string kZero(64, '0');
+const std::string kAllOnes(64, 'f');
+
+VerificationCase OutOfRange(const char* name, const std::string& r, const std::string& s) {
+  return {
+      name, {"keyid=7da7c3169787ac44;sig=" + r + s}, kRequest, kAnswer, AnswerCheck::kBadSignature};
+}
+
+std::string UpperCase(std::string text) {
+  for (char& c : text)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
 }
 
 std::string FlipLastBit(std::string header) {
@@ -72,7 +92,20 @@ INSTANTIATE_TEST_SUITE_P(
                          {"keyid=214c85d98645d0a2" + kSigned.substr(22)},
                          kRequest,
                          kAnswer,
-                         AnswerCheck::kBadSignature}),
+                         AnswerCheck::kBadSignature},
+        // Digits of either case are taken (README, Releasing).
+        VerificationCase{"UpperCaseDigits",
+                         {"keyid=7DA7C3169787AC44;sig=" + UpperCase(kSigned.substr(27))},
+                         kRequest,
+                         kAnswer,
+                         AnswerCheck::kAuthentic},
+        OutOfRange("AllZero", kZero, kZero),
+        OutOfRange("RZero", kZero, kS),
+        OutOfRange("SZero", kR, kZero),
+        OutOfRange("REqualsOrder", kOrder, kS),
+        OutOfRange("SEqualsOrder", kR, kOrder),
+        OutOfRange("RAboveOrder", kAllOnes, kS),
+        OutOfRange("SAboveOrder", kR, kAllOnes)),
     [](const ::testing::TestParamInfo<VerificationCase>& info) { return info.param.name; });
 
 }  // namespace
