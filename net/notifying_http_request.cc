@@ -17,10 +17,10 @@ HRESULT NotifyingHttpRequest::HandleNotification(DWORD status, void* information
       case WINHTTP_CALLBACK_STATUS_READ_COMPLETE: {
         // Before the bytes of this read are counted: the first call reports 0, the call on
         // the final empty read the full count.
-        uint32_t received = 0;
-        uint32_t total = 0;
-        GetProgress(&received, &total);
-        delegate->OnProgress(received, total);
+        uint32_t receivedLow = 0;
+        uint32_t totalLow = 0;
+        GetProgress(&receivedLow, &totalLow);
+        delegate->OnProgress(receivedLow, totalLow);
         break;
       }
       default:
@@ -30,11 +30,11 @@ HRESULT NotifyingHttpRequest::HandleNotification(DWORD status, void* information
   return HttpRequest::HandleNotification(status, information, length);
 }
 
-HRESULT NotifyingHttpRequest::Complete(HRESULT result) {
-  if (HttpRequest::Complete(result) != S_OK)
+HRESULT NotifyingHttpRequest::Complete(HRESULT transferResult) {
+  if (HttpRequest::Complete(transferResult) != S_OK)
     return S_OK;  // this transfer has already been reported
-  std::string body = TakeBody();
+  const std::string completeBody = TakeBody();
   if (delegate)
-    delegate->OnRequestComplete(body);
+    delegate->OnRequestComplete(completeBody);
   return S_OK;
 }

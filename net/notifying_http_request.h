@@ -12,12 +12,12 @@
 class NotifyingHttpRequest : public HttpRequest {
  public:
   // |delegate| is not owned and must outlive every transfer of this request.
-  explicit NotifyingHttpRequest(RequestDelegate* delegate) : delegate(delegate) {}
+  explicit NotifyingHttpRequest(RequestDelegate* listener) : delegate(listener) {}
   ~NotifyingHttpRequest() override;
 
  protected:
   HRESULT HandleNotification(DWORD status, void* information, DWORD length) override;
-  HRESULT Complete(HRESULT result) override;
+  HRESULT Complete(HRESULT transferResult) override;
 
  private:
   RequestDelegate* const delegate;

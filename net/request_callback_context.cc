@@ -9,8 +9,8 @@ thread_local int currentDepth = 0;
 
 }  // namespace
 
-RequestCallbackContext::Entry::Entry(RequestCallbackContext* context)
-    : context(context), previousContext(currentContext), previousDepth(currentDepth) {
+RequestCallbackContext::Entry::Entry(RequestCallbackContext* entered)
+    : context(entered), previousContext(currentContext), previousDepth(currentDepth) {
   std::lock_guard<std::mutex> held(context->lock);
   ++context->inside;
   target = context->request;

@@ -19,7 +19,7 @@ class HttpRequest;
 // with the buffers WinHTTP may still touch, lives on until the handle-closing notification.
 class RequestCallbackContext {
  public:
-  explicit RequestCallbackContext(HttpRequest* request) : request(request) {}
+  explicit RequestCallbackContext(HttpRequest* owner) : request(owner) {}
 
   RequestCallbackContext(const RequestCallbackContext&) = delete;
   RequestCallbackContext& operator=(const RequestCallbackContext&) = delete;

@@ -14,15 +14,15 @@ constexpr char kNewestVersionUnknown[] = "255.255.255.255";
 }  // namespace
 
 BrowserUpdater::BrowserUpdater(std::string_view versionText,
-                               std::string arch,
-                               std::string channel,
-                               std::string device,
-                               std::string lang)
+                               std::string archText,
+                               std::string channelText,
+                               std::string deviceText,
+                               std::string langText)
     : installedVersion(versionText),
-      arch(std::move(arch)),
-      channel(std::move(channel)),
-      device(std::move(device)),
-      lang(std::move(lang)),
+      arch(std::move(archText)),
+      channel(std::move(channelText)),
+      device(std::move(deviceText)),
+      lang(std::move(langText)),
       newestVersion(kNewestVersionUnknown) {
   if (!installedVersion.IsValid())
     installedVersion = Version(kUnknownInstalledVersion);

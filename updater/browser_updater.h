@@ -31,10 +31,10 @@ class BrowserUpdater : public RequestDelegate {
  public:
   // |versionText| is the installed version; "0.0.0.0" when it is empty or does not parse.
   BrowserUpdater(std::string_view versionText,
-                 std::string arch,
-                 std::string channel,
-                 std::string device,
-                 std::string lang);
+                 std::string archText,
+                 std::string channelText,
+                 std::string deviceText,
+                 std::string langText);
   // Destroys the request first (which waits out a callback in flight), then closes the
   // connection and session. Window thread.
   ~BrowserUpdater() override;

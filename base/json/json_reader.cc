@@ -112,7 +112,7 @@ long long MagnitudeExponent(std::string_view number) {
 
 class Parser {
  public:
-  Parser(std::string_view text, int options) : text(text), options(options) {}
+  Parser(std::string_view input, int parseOptions) : text(input), options(parseOptions) {}
 
   std::optional<JsonValue> Run() {
     static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";

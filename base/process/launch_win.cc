@@ -42,7 +42,7 @@ const AttributeListFunctions& GetAttributeListFunctions() {
 // A process-thread attribute list naming exactly the handles a child may inherit.
 class HandleListAttribute {
  public:
-  explicit HandleListAttribute(std::vector<HANDLE> handles) : handles(std::move(handles)) {}
+  explicit HandleListAttribute(std::vector<HANDLE> inherited) : handles(std::move(inherited)) {}
   ~HandleListAttribute() {
     if (initialised)
       GetAttributeListFunctions().remove(Get());

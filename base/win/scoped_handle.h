@@ -14,7 +14,7 @@ class ScopedResource {
   using Type = typename Traits::Type;
 
   ScopedResource() = default;
-  explicit ScopedResource(Type value) : value(value) {}
+  explicit ScopedResource(Type owned) : value(owned) {}
   ~ScopedResource() { reset(); }
 
   ScopedResource(ScopedResource&& other) noexcept : value(other.release()) {}

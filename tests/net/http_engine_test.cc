@@ -502,10 +502,10 @@ TEST_F(HttpEngineTest, DownloadFileThatCannotBeCreatedRefusesBeforeSending) {
 // Reads response headers when the transfer ends, as the updater reads an answer's signature.
 class HeaderReadingDelegate : public RecordingDelegate {
  public:
-  void OnRequestComplete(const std::string& body) override {
+  void OnRequestComplete(const std::string& responseBody) override {
     challenges = request->GetResponseHeaderValues(L"WWW-Authenticate");
     absent = request->GetResponseHeaderValues(L"X-Orbavintel-Signature");
-    RecordingDelegate::OnRequestComplete(body);
+    RecordingDelegate::OnRequestComplete(responseBody);
   }
   const HttpRequest* request = nullptr;
   std::vector<std::string> challenges;

@@ -53,6 +53,6 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"CommaSeparator", "keyid=" + kKeyId + ",sig=" + kSignature, false},
         HeaderCase{"UpperCaseName", "KEYID=" + kKeyId + ";sig=" + kSignature, false},
         HeaderCase{"TrailingField", "keyid=" + kKeyId + ";sig=" + kSignature + ";x=1", false}),
-    [](const ::testing::TestParamInfo<HeaderCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<HeaderCase>& testCase) { return testCase.param.name; });
 
 }  // namespace

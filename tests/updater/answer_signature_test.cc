@@ -106,6 +106,6 @@ INSTANTIATE_TEST_SUITE_P(
         OutOfRange("SEqualsOrder", kR, kOrder),
         OutOfRange("RAboveOrder", kAllOnes, kS),
         OutOfRange("SAboveOrder", kR, kAllOnes)),
-    [](const ::testing::TestParamInfo<VerificationCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<VerificationCase>& testCase) { return testCase.param.name; });
 
 }  // namespace

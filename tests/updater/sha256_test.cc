@@ -115,9 +115,9 @@ TEST_P(Sha256EngineTest, FinishStartsAnEmptyMessage) {
 INSTANTIATE_TEST_SUITE_P(BothEngines,
                          Sha256EngineTest,
                          testing::Values(Sha256Engine::kPortable, Sha256Engine::kFastest),
-                         [](const testing::TestParamInfo<Sha256Engine>& info) {
-                           return info.param == Sha256Engine::kPortable ? "Portable"
-                                                                        : "ShaExtensions";
+                         [](const testing::TestParamInfo<Sha256Engine>& testCase) {
+                           return testCase.param == Sha256Engine::kPortable ? "Portable"
+                                                                            : "ShaExtensions";
                          });
 
 // Random messages of every length from 0 to 300, each fed in two random pieces to one engine
