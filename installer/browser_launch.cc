@@ -9,8 +9,8 @@
 
 #include "base/win/debug_output.h"
 #include "base/win/scoped_handle.h"
-#include "installer/installer_view.h"
 #include "client_state/client_state_registry.h"
+#include "installer/installer_view.h"
 
 namespace {
 

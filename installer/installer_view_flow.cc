@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/win/debug_output.h"
+#include "client_state/client_state_registry.h"
 #include "installer/install_location.h"
 #include "installer/installer_view.h"
 #include "installer/installer_window.h"
@@ -11,7 +12,6 @@
 #include "installer/ui/x_button.h"
 #include "installer/ui/x_edit_box.h"
 #include "installer/ui/x_progress_bar.h"
-#include "client_state/client_state_registry.h"
 
 namespace {
 

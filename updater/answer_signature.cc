@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "base/hex.h"
 #include "base/win/debug_output.h"
 #include "updater/answer_signature_format.h"
 #include "updater/cng_ecdsa.h"
@@ -35,7 +36,7 @@ AnswerCheck CheckAnswerSignature(std::span<const AnswerKey> keys,
       headerValues.size() == 1 ? ParseAnswerSignatureHeader(headerValues.front()) : std::nullopt;
   if (!header)
     return Refuse(AnswerCheck::kMalformedHeader, "malformed signature header");
-  const std::string keyName = LowerHex(header->keyId);
+  const std::string keyName = HexEncode(header->keyId, HexLetters::kLower);
   const AnswerKey* key = FindKey(keys, header->keyId);
   if (!key)
     return Refuse(AnswerCheck::kUnknownKey, ("unknown key " + keyName).c_str());

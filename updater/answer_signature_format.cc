@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/hex_digit.h"
+#include "base/hex.h"
 #include "updater/sha256.h"
 
 namespace {
@@ -32,15 +32,8 @@ bool ConsumePrefix(std::string_view* text, std::string_view prefix) {
 // Reads exactly 2 * N hex digits from the front of |text| into |bytes|.
 template <size_t N>
 bool ConsumeHex(std::string_view* text, std::array<uint8_t, N>* bytes) {
-  if (text->size() < 2 * N)
+  if (!HexDecode(*text, std::span<uint8_t>(*bytes)))
     return false;
-  for (size_t i = 0; i < N; ++i) {
-    const int high = HexDigitValue((*text)[2 * i]);
-    const int low = HexDigitValue((*text)[2 * i + 1]);
-    if (high < 0 || low < 0)
-      return false;
-    (*bytes)[i] = static_cast<uint8_t>(high << 4 | low);
-  }
   text->remove_prefix(2 * N);
   return true;
 }
@@ -76,15 +69,4 @@ std::array<uint8_t, 32> AnswerMessageDigest(std::string_view requestBody,
   std::array<uint8_t, 32> result;
   std::copy(digest.begin(), digest.end(), result.begin());
   return result;
-}
-
-std::string LowerHex(std::span<const uint8_t> bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text;
-  text.reserve(2 * bytes.size());
-  for (uint8_t byte : bytes) {
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 0xF];
-  }
-  return text;
 }

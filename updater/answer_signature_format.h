@@ -31,7 +31,4 @@ std::optional<AnswerSignatureHeader> ParseAnswerSignatureHeader(std::string_view
 std::array<uint8_t, 32> AnswerMessageDigest(std::string_view requestBody,
                                             std::string_view answerBody);
 
-// |bytes| as lower-case hex digits, the form of key ids and nonces.
-std::string LowerHex(std::span<const uint8_t> bytes);
-
 #endif  // UPDATER_ANSWER_SIGNATURE_FORMAT_H_

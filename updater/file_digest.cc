@@ -3,7 +3,7 @@
 #include <memory>
 #include <utility>
 
-#include "base/hex_digit.h"
+#include "base/hex.h"
 #include "base/win/scoped_handle.h"
 #include "updater/sha256.h"
 
@@ -90,26 +90,16 @@ HRESULT GetFileSha256Hex(const std::wstring& path, std::string* output) {
   output->clear();
   if (FAILED(status))
     return status;
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  for (uint8_t byte : digest) {
-    output->push_back(kDigits[byte >> 4]);
-    output->push_back(kDigits[byte & 0x0F]);
-  }
+  *output = HexEncode(digest, HexLetters::kUpper);
   return status;
 }
 
 bool DecodeHexDigest(std::wstring_view text, std::vector<uint8_t>* output) {
   if (!output || text.empty() || text.size() % 2 != 0)
     return false;
-  std::vector<uint8_t> bytes;
-  bytes.reserve(text.size() / 2);
-  for (size_t i = 0; i < text.size(); i += 2) {
-    const int high = HexDigitValue(text[i]);
-    const int low = HexDigitValue(text[i + 1]);
-    if (high < 0 || low < 0)
-      return false;
-    bytes.push_back(static_cast<uint8_t>(high << 4 | low));
-  }
+  std::vector<uint8_t> bytes(text.size() / 2);
+  if (!HexDecode(text, std::span<uint8_t>(bytes)))
+    return false;
   *output = std::move(bytes);
   return true;
 }

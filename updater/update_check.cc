@@ -4,15 +4,16 @@
 
 #include <optional>
 
+#include "base/hex.h"
 #include "base/json/json_reader.h"
 #include "base/json/json_value.h"
 #include "base/win/debug_output.h"
 #include "base/win/module_path.h"
 #include "base/win/text_conversion.h"
+#include "client_state/client_state_registry.h"
 #include "updater/answer_signature.h"
 #include "updater/answer_signature_format.h"
 #include "updater/browser_updater.h"
-#include "client_state/client_state_registry.h"
 #include "updater/file_digest.h"
 #include "updater/secure_random.h"
 
@@ -69,7 +70,7 @@ std::string NewNonce() {
   uint8_t bytes[kNonceBytes];
   if (!FillSecureRandom(bytes, sizeof(bytes)))
     return std::string();
-  return LowerHex(bytes);
+  return HexEncode(bytes, HexLetters::kLower);
 }
 
 }  // namespace

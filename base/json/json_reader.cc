@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "base/hex_digit.h"
+#include "base/hex.h"
 
 namespace {
 

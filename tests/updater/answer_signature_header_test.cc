@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "base/hex.h"
 #include "updater/answer_signature_format.h"
 
 namespace {
@@ -24,8 +25,8 @@ TEST_P(AnswerSignatureHeaderTest, AcceptsExactlyTheWireForm) {
   const std::optional<AnswerSignatureHeader> header = ParseAnswerSignatureHeader(test.value);
   ASSERT_EQ(header.has_value(), test.accepted) << test.value;
   if (header) {
-    EXPECT_EQ(LowerHex(header->keyId), kKeyId);
-    EXPECT_EQ(LowerHex(header->signature), kSignature);
+    EXPECT_EQ(HexEncode(header->keyId, HexLetters::kLower), kKeyId);
+    EXPECT_EQ(HexEncode(header->signature, HexLetters::kLower), kSignature);
   }
 }
 
