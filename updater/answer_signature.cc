@@ -4,9 +4,9 @@
 #include <optional>
 
 #include "base/hex.h"
+#include "base/win/cng_ecdsa.h"
 #include "base/win/debug_output.h"
 #include "updater/answer_signature_format.h"
-#include "updater/cng_ecdsa.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "updater/secure_random.h"
+#include "base/win/secure_random.h"
 
 namespace {
 

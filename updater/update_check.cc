@@ -9,13 +9,13 @@
 #include "base/json/json_value.h"
 #include "base/win/debug_output.h"
 #include "base/win/module_path.h"
+#include "base/win/secure_random.h"
 #include "base/win/text_conversion.h"
 #include "client_state/client_state_registry.h"
 #include "updater/answer_signature.h"
 #include "updater/answer_signature_format.h"
 #include "updater/browser_updater.h"
 #include "updater/file_digest.h"
-#include "updater/secure_random.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#ifndef UPDATER_CNG_ECDSA_H_
-#define UPDATER_CNG_ECDSA_H_
+#ifndef BASE_WIN_CNG_ECDSA_H_
+#define BASE_WIN_CNG_ECDSA_H_
 
 #include <cstdint>
 #include <span>
@@ -20,4 +20,4 @@ SignatureCheck VerifyEcdsaP256(std::span<const uint8_t, 32> x,
                                std::span<const uint8_t, 32> digest,
                                std::span<const uint8_t, 64> signature);
 
-#endif  // UPDATER_CNG_ECDSA_H_
+#endif  // BASE_WIN_CNG_ECDSA_H_

@@ -1,4 +1,4 @@
-#include "updater/secure_random.h"
+#include "base/win/secure_random.h"
 
 #include <windows.h>
 

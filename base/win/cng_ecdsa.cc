@@ -1,4 +1,4 @@
-#include "updater/cng_ecdsa.h"
+#include "base/win/cng_ecdsa.h"
 
 #include <windows.h>
 #include <bcrypt.h>
@@ -49,22 +49,15 @@ const BCryptApi* GetBCryptApi() {
   return api ? &*api : nullptr;
 }
 
-// Handles exist only after GetBCryptApi succeeded, so their traits may rely on it.
-struct AlgorithmHandleTraits {
-  using Type = BCRYPT_ALG_HANDLE;
-  static Type Invalid() { return nullptr; }
-  static bool IsValid(Type h) { return h != nullptr; }
-  static void Close(Type h) { GetBCryptApi()->closeAlgorithmProvider(h, 0); }
-};
-using UniqueAlgorithmHandle = ScopedResource<AlgorithmHandleTraits>;
-
-struct KeyHandleTraits {
-  using Type = BCRYPT_KEY_HANDLE;
-  static Type Invalid() { return nullptr; }
-  static bool IsValid(Type h) { return h != nullptr; }
-  static void Close(Type h) { GetBCryptApi()->destroyKey(h); }
-};
-using UniqueKeyHandle = ScopedResource<KeyHandleTraits>;
+// Handles exist only after GetBCryptApi succeeded, so closing them may rely on it.
+void CloseAlgorithmProvider(BCRYPT_ALG_HANDLE algorithm) {
+  GetBCryptApi()->closeAlgorithmProvider(algorithm, 0);
+}
+void DestroyKey(BCRYPT_KEY_HANDLE key) {
+  GetBCryptApi()->destroyKey(key);
+}
+using UniqueAlgorithmHandle = UniqueAny<BCRYPT_ALG_HANDLE, CloseAlgorithmProvider>;
+using UniqueKeyHandle = UniqueAny<BCRYPT_KEY_HANDLE, DestroyKey>;
 
 constexpr ULONG kP256CoordinateBytes = 32;
 

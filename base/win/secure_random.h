@@ -1,5 +1,5 @@
-#ifndef UPDATER_SECURE_RANDOM_H_
-#define UPDATER_SECURE_RANDOM_H_
+#ifndef BASE_WIN_SECURE_RANDOM_H_
+#define BASE_WIN_SECURE_RANDOM_H_
 
 #include <cstddef>
 
@@ -8,4 +8,4 @@
 // the buffer's content is then not to be used. Any thread.
 bool FillSecureRandom(void* buffer, size_t length);
 
-#endif  // UPDATER_SECURE_RANDOM_H_
+#endif  // BASE_WIN_SECURE_RANDOM_H_
