@@ -7,14 +7,16 @@ starts, so each run sets it in the prefix before starting the installer.
 
 import hashlib
 import json
+import os
 import pathlib
 import subprocess
 
 import pytest
 
-from conftest import wait_until, wine_path
-from installer_support import (CLOSE, INSTALL, TOGGLE, gui_env, installer_prefix,  # noqa: F401
-                               probe, start_installer)
+from conftest import BUILD_DIR, run_wine, start_xvfb, wait_until, wine_path
+from installer_support import (CLOSE, INSTALL, TOGGLE, InstallerRun, Probe,  # noqa: F401
+                               gui_env, installer_prefix, probe, start_installer)
+from keyboard_support import accessible_tree
 
 LOCALES = {"en": "C.UTF-8", "zh": "zh_CN.UTF-8"}
 # Digests of the window's pixels on each page at 96 DPI, taken by this test from the build
@@ -104,3 +106,80 @@ def test_pages_at_96_dpi_are_unchanged_to_the_pixel(lang, start_installer, probe
     probe.click(CLOSE)
     assert installer.wait().returncode == 0
     assert shown == {key: reference.get(key) for key in shown}, json.dumps(shown, indent=1)
+
+
+HIDPI_PREFIX = BUILD_DIR / "wineprefix-installer-hidpi"
+# Large enough for the custom page at 200 % (2000 x 1480).
+HIDPI_SCREEN = (2560, 1600)
+
+
+@pytest.fixture(scope="module")
+def hidpi_env():
+    """A display large enough for every scale, with a prefix of its own: Wine binds a
+    prefix's programs to the display its desktop started on, and the tests' shared display
+    is 1280 x 1024."""
+    server, display = start_xvfb(f"{HIDPI_SCREEN[0]}x{HIDPI_SCREEN[1]}x24")
+    env = {"WINEPREFIX_OVERRIDE": str(HIDPI_PREFIX), "DISPLAY": display}
+    yield env
+    prefix_env = dict(os.environ, WINEPREFIX=str(HIDPI_PREFIX))
+    subprocess.run(["wineserver", "-k"], env=prefix_env, stderr=subprocess.DEVNULL)
+    subprocess.run(["wineserver", "-w"], env=prefix_env, stderr=subprocess.DEVNULL)
+    server.terminate()
+    server.wait(timeout=10)
+
+
+def set_display_scale(env, dpi):
+    """The scale every program started afterwards in the prefix reads."""
+    run_wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t",
+             "REG_DWORD", "/d", str(dpi), "/f", env=env)
+
+
+def ink_rows(display, xid, area):
+    """The rows of |area| (left, top, right, bottom) holding white text pixels."""
+    width, _, shot = window_rgb(display, xid)
+    left, top, right, bottom = area
+    rows = []
+    for y in range(top, bottom):
+        line = shot[(y * width + left) * 3:(y * width + right) * 3]
+        if any(line[i] > 200 and line[i + 1] > 200 and line[i + 2] > 200
+               for i in range(0, len(line), 3)):
+            rows.append(y)
+    return rows
+
+
+@pytest.mark.parametrize("dpi", [120, 144])
+@pytest.mark.parametrize("lang", LOCALES)
+def test_scaled_window_main_button_text_and_pages(dpi, lang, hidpi_env, tmp_path):
+    scale = dpi / 96
+    set_display_scale(hidpi_env, dpi)
+    env = dict(hidpi_env, LC_ALL=LOCALES[lang], ORBAVINTEL_STANDIN_NO_INSTALL="1",
+               ORBAVINTEL_STANDIN_WAIT_FOR=wine_path(tmp_path / "release"),
+               ORBAVINTEL_STANDIN_BROWSER_SECONDS="0")
+    installer = InstallerRun(env)
+    probe = Probe(hidpi_env)
+    try:
+        window = probe.find_visible(timeout=30)
+        assert window is not None
+        width, height = round(1000 * scale), round(600 * scale)
+        assert window["client"] == f"{width},{height}"
+        left, top = map(int, window["rect"].split(",")[:2])
+        assert (left, top) == ((HIDPI_SCREEN[0] - width) // 2, (HIDPI_SCREEN[1] - height) // 2)
+        tree = accessible_tree(hidpi_env, window["window"])
+        install = tree["children"][0]
+        assert install["location"] == [left + round(350 * scale), top + round(400 * scale),
+                                       round(300 * scale), round(72 * scale)]
+        display = hidpi_env["DISPLAY"]
+        assert wait_until(lambda: x_window(display), timeout=10)
+        xid = x_window(display)
+        # The title is text drawn at the scaled height, not a stretched 96-DPI picture of it.
+        assert wait_until(lambda: ink_rows(display, xid, (0, 0, round(300 * scale),
+                                                          round(60 * scale))), timeout=5)
+        rows = ink_rows(display, xid, (0, 0, round(300 * scale), round(60 * scale)))
+        seen = set()
+        for page in walk_pages(installer, probe, tmp_path, scale):
+            seen.add(page)
+        assert seen == {0, 1, 2, 3}
+        assert rows[-1] - rows[0] + 1 >= round(14 * scale)
+    finally:
+        installer.stop()
+        set_display_scale(hidpi_env, 96)

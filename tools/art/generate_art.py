@@ -3,8 +3,8 @@
 
     generate_art.py OUTPUT_DIR [--preview DIR]
 
-Writes 102.bmp ... 118.bmp (24-bit, bottom-up) and app.ico, which the installer's
-resource script embeds. Everything is drawn from code with fixed random seeds, so every
+Writes 102.png ... 118.png (8-bit RGB) and app.ico, which the installer's resource script
+embeds. Everything is drawn from code with fixed random seeds, so every
 run writes the same bytes. With --preview, also writes the icon sizes as PNG files.
 Standard library only.
 """
@@ -41,10 +41,10 @@ def main(argv):
     pictures = scenes.all_pictures()
     for picture_id, picture in pictures.items():
         rows = picture.rows_8bit(dither_seed=picture_id)
-        _write(os.path.join(args.output, f"{picture_id}.bmp"), encoders.bmp24(rows))
+        _write(os.path.join(args.output, f"{picture_id}.png"), encoders.png_rgb(rows))
 
     for glyph_id, rows in glyphs.all_glyphs(pictures).items():
-        _write(os.path.join(args.output, f"{glyph_id}.bmp"), encoders.bmp24(rows))
+        _write(os.path.join(args.output, f"{glyph_id}.png"), encoders.png_rgb(rows))
 
     previews = {} if args.preview else None
     _write(os.path.join(args.output, "app.ico"), app_icon.icon_file(previews))
@@ -53,7 +53,7 @@ def main(argv):
         for n, rgba in previews.items():
             _write(os.path.join(args.preview, f"icon_{n}.png"), encoders.png_rgba(n, n, rgba))
 
-    print(f"generate_art: wrote 17 bitmaps and app.ico to {args.output} in "
+    print(f"generate_art: wrote 17 pictures and app.ico to {args.output} in "
           f"{time.monotonic() - started:.1f} s")
     return 0
 
