@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "installer/ui/gdi_handles.h"
 #include "installer/ui/resources/resource_ids.h"
 #include "installer/ui/x_button.h"
+#include "installer/ui/x_progress_bar.h"
 #include "tests/installer/test_window.h"
 
 namespace {
@@ -194,6 +196,31 @@ TEST_F(InstallerViewTest, KeysAndPageChangesAreAnnouncedToScreenReaders) {
       {EVENT_OBJECT_FOCUS, 1}};
   EXPECT_EQ(announced, expected);
   EXPECT_FALSE(view->IsAgreed());
+}
+
+TEST_F(InstallerViewTest, ProgressAndTheActionButtonTextAreAnnouncedForTheirChildren) {
+  // The installing page without an install worker, so that nothing else moves meanwhile.
+  view->SetPage(2);
+  const std::vector<XView*> children = view->AccessibleChildren();
+  auto* progress = dynamic_cast<XProgressBar*>(children.back());
+  ASSERT_NE(progress, nullptr);
+  const HWINEVENTHOOK hook =
+      ::SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr,
+                        &RecordAnnouncement, ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  announced.clear();
+  // As the worker does it, from another thread: announced on the window's.
+  std::thread worker([progress] { progress->SetProgress(40); });
+  worker.join();
+  TestWindow::Pump();
+  ::SendMessageW(window.get(), XWM_SETUP_DONE, 1, 0);
+  TestWindow::Pump();
+  ::UnhookWinEvent(hook);
+  // The strip is the last of the six children; the action button, now "Launch", the first.
+  // The done step's own reset of the strip comes after the page has dropped it.
+  const std::vector<std::pair<DWORD, LONG>> expected = {{EVENT_OBJECT_VALUECHANGE, 6},
+                                                        {EVENT_OBJECT_NAMECHANGE, 1}};
+  EXPECT_EQ(announced, expected);
 }
 
 }  // namespace
