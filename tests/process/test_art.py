@@ -85,14 +85,25 @@ def test_every_picture_is_an_rgb_png_with_the_tabled_size(art):
         assert picture.chunks == [b"IHDR", b"IDAT", b"IEND"], picture_id
 
 
-def test_glyphs_sit_on_the_key_colour(art):
+# The glyphs drawn for 100, 125, 150 and 200 %: id offset and size.
+@pytest.mark.parametrize("offset, size", [(0, 32), (1000, 40), (2000, 48), (3000, 64)])
+def test_glyphs_sit_on_the_key_colour(art, offset, size):
     folder, _ = art
+    margin = size // 8
     for glyph_id in GLYPH_IDS:
-        bmp = load(folder, glyph_id)
-        border = [(x, y) for y in range(32) for x in range(32)
-                  if min(x, y, 31 - x, 31 - y) < 4]
+        bmp = load(folder, glyph_id + offset)
+        assert (bmp.width, bmp.height) == (size, size), glyph_id
+        last = size - 1
+        border = [(x, y) for y in range(size) for x in range(size)
+                  if min(x, y, last - x, last - y) < margin]
         assert all(bmp.pixel(x, y) == KEY for x, y in border), glyph_id
-        assert bmp.pixel(16, 16) != KEY or glyph_id in (113, 114, 115, 116, 117, 118)
+        middle = bmp.pixel(size // 2, size // 2)
+        assert middle != KEY or glyph_id in (113, 114, 115, 116, 117, 118)
+        # The shape grows with the glyph: a 32-pixel one in a larger square would cover a
+        # quarter as much at 200 %; edge blending covers a little more at odd scales.
+        inked = sum(1 for p in bmp.pixels() if p != KEY) / (size * size)
+        at_100 = sum(1 for p in load(folder, glyph_id).pixels() if p != KEY) / 1024
+        assert 0.5 < inked / at_100 < 2.0, glyph_id
 
 
 def test_glyph_pairs_share_their_pixels_and_the_others_differ(art):

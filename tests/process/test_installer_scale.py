@@ -22,6 +22,7 @@ LOCALES = {"en": "C.UTF-8", "zh": "zh_CN.UTF-8"}
 # Digests of the window's pixels on each page at 96 DPI, taken by this test from the build
 # before the wizard learned to scale; a failure prints what the window shows now.
 REFERENCE = pathlib.Path(__file__).with_name("pages_96dpi.json")
+KEY_COLOUR = bytes((115, 147, 222))
 # Rows of the installing page's progress strip, which advances while it is captured.
 STRIP_ROWS = (460, 466)
 
@@ -147,6 +148,14 @@ def ink_rows(display, xid, area):
     return rows
 
 
+def shows_key_colour(display, xid):
+    _, _, shot = window_rgb(display, xid)
+    at = shot.find(KEY_COLOUR)
+    while at != -1 and at % 3:
+        at = shot.find(KEY_COLOUR, at + 1)
+    return at != -1
+
+
 @pytest.mark.parametrize("dpi", [120, 144])
 @pytest.mark.parametrize("lang", LOCALES)
 def test_scaled_window_main_button_text_and_pages(dpi, lang, hidpi_env, tmp_path):
@@ -178,6 +187,8 @@ def test_scaled_window_main_button_text_and_pages(dpi, lang, hidpi_env, tmp_path
         seen = set()
         for page in walk_pages(installer, probe, tmp_path, scale):
             seen.add(page)
+            # The glyphs drawn for this scale keep their key colour off the screen too.
+            assert wait_until(lambda: not shows_key_colour(display, xid), timeout=5), page
         assert seen == {0, 1, 2, 3}
         assert rows[-1] - rows[0] + 1 >= round(14 * scale)
     finally:
