@@ -35,8 +35,7 @@ const PageLayout& InstallerView::CurrentPage() const {
 }
 
 void InstallerView::OnCreate(HINSTANCE, HWND) {
-  for (int i = 0; i < kPageCount; ++i)
-    backgrounds[i] = LoadBitmapResource(static_cast<WORD>(kPages[i].backgroundId));
+  // The pictures are decoded when their page is first painted: the start decodes one.
   borderPen = CreateSolidPenObject(kBorderGrey, scale.Pixels(1));
   CreateWidgets();
   DescribeWidgets();
@@ -123,9 +122,21 @@ void InstallerView::Place(XView* view, const RECT& logical) const {
 void InstallerView::OnScaleChanged() {
   if (!window)
     return;
-  for (int i = 0; i < kPageCount; ++i)
-    backgrounds[i] = LoadBitmapResource(static_cast<WORD>(kPages[i].backgroundId));
+  // Decoded again, from the set for the new scale, when next painted.
+  for (UniqueBitmap& background : backgrounds)
+    background.reset();
   borderPen = CreateSolidPenObject(kBorderGrey, scale.Pixels(1));
+}
+
+HBITMAP InstallerView::PagePicture(int pageNumber) {
+  // Pages 0 and 1 show the same picture: decoded once for both.
+  const int id = kPages[pageNumber].backgroundId;
+  for (int i = 0; i < kPageCount; ++i) {
+    if (kPages[i].backgroundId == id && backgrounds[i])
+      return backgrounds[i].get();
+  }
+  backgrounds[pageNumber] = LoadBitmapResource(static_cast<WORD>(id));
+  return backgrounds[pageNumber].get();
 }
 
 // Every rectangle is worked out at 96 DPI and placed through the one scale conversion.
@@ -209,7 +220,7 @@ void InstallerView::OnPaint(HDC dc) {
     ScopedSelectObject selectPen(dc, borderPen.get());
     ::Rectangle(dc, 0, 0, rect.right, rect.bottom);
   }
-  HBITMAP background = backgrounds[page.load()].get();
+  HBITMAP background = PagePicture(page.load());
   if (!background)
     return;
   UniqueMemoryDc pictureDc = CreateMemoryDc(dc);

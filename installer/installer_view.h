@@ -103,6 +103,9 @@ class InstallerView : public XRootView, public XViewListener, public ThreadDeleg
   XView* MainButtonOf(int wizardPage) const;
   // The face of the agreement box the current agreement shows.
   XButton* AgreementBox() const;
+  // The picture of |pageNumber| at the window's scale, decoded on first use; null when
+  // missing.
+  HBITMAP PagePicture(int pageNumber);
   // Gives |view| the rectangle |logical| (at 96 DPI) at the window's scale.
   void Place(XView* view, const RECT& logical) const;
   void LayoutAgreementRow(const PageLayout& layout, int right, int bottom);
