@@ -89,11 +89,11 @@ def shoot_all(build_dir, output, display):
     xsession.stop_wine(build_dir)
     large = xsession.Display(screen="2560x1600x24")
     try:
-        xsession.set_display_scale(build_dir, 144)
+        xsession.set_display_scale(build_dir, large, 144)
         for name in LANGUAGES:
             shots += shoot_scaled(build_dir, output, large, name, 144)
     finally:
-        xsession.set_display_scale(build_dir, 96)
+        xsession.set_display_scale(build_dir, large, 96)
         xsession.stop_wine(build_dir)
         large.close()
     return shots

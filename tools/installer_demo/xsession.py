@@ -130,11 +130,11 @@ def stop_wine(build_dir):
     subprocess.run(["wineserver", "-w"], env=env, stderr=subprocess.DEVNULL)
 
 
-def set_display_scale(build_dir, dpi):
+def set_display_scale(build_dir, display, dpi):
     """The display scale (LogPixels) programs started afterwards in the scripts' prefix
-    read."""
-    env = dict(os.environ, WINE_BUILD_DIR=str(build_dir),
-               WINEPREFIX_OVERRIDE=str(x11_prefix(build_dir)))
+    read. On |display|: the first program of a prefix binds its desktop to a display."""
+    env = display.env({"WINE_BUILD_DIR": str(build_dir),
+                       "WINEPREFIX_OVERRIDE": str(x11_prefix(build_dir))})
     subprocess.run([str(WINE_RUN), "reg", "add", r"HKCU\Control Panel\Desktop", "/v",
                     "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=env,
                    check=True, capture_output=True)
