@@ -27,7 +27,11 @@ void XView::Attach(HINSTANCE newInstance, HWND newWindow) {
   OnCreate(newInstance, newWindow);
   // Children added by OnCreate above are attached now, in the order they were added.
   for (auto& child : children) {
-    child->scale = scale;
+    // A button's font may have been made, at the old scale, when its owner set it.
+    if (child->scale != scale) {
+      child->scale = scale;
+      child->OnScaleChanged();
+    }
     child->Attach(newInstance, newWindow);
   }
 }

@@ -184,6 +184,10 @@ def test_scaled_window_main_button_text_and_pages(dpi, lang, hidpi_env, tmp_path
         assert wait_until(lambda: ink_rows(display, xid, (0, 0, round(300 * scale),
                                                           round(60 * scale))), timeout=5)
         rows = ink_rows(display, xid, (0, 0, round(300 * scale), round(60 * scale)))
+        # So is the main button's text, inside its white frame (17 rows at 96 DPI).
+        inside = [round(v * scale) for v in (356, 406, 644, 466)]
+        button_rows = ink_rows(display, xid, inside)
+        assert button_rows[-1] - button_rows[0] + 1 >= round(16 * scale)
         seen = set()
         for page in walk_pages(installer, probe, tmp_path, scale):
             seen.add(page)
