@@ -35,9 +35,8 @@ const PageLayout& InstallerView::CurrentPage() const {
 }
 
 void InstallerView::OnCreate(HINSTANCE, HWND) {
-  for (int i = 0; i < kPageCount; ++i)
-    backgrounds[i] = LoadBitmapResource(static_cast<WORD>(kPages[i].backgroundId));
-  borderPen = CreateSolidPenObject(kBorderGrey);
+  // The pictures are decoded when their page is first painted: the start decodes one.
+  borderPen = CreateSolidPenObject(kBorderGrey, scale.Pixels(1));
   CreateWidgets();
   DescribeWidgets();
   SetFocusedView(MainButtonOf(kDefaultPage));
@@ -116,33 +115,58 @@ void InstallerView::CreateWidgets() {
   browseButton->SetCornerRadius(0);
 }
 
+void InstallerView::Place(XView* view, const RECT& logical) const {
+  view->SetRect(scale.Pixels(logical));
+}
+
+void InstallerView::OnScaleChanged() {
+  if (!window)
+    return;
+  // Decoded again, from the set for the new scale, when next painted.
+  for (UniqueBitmap& background : backgrounds)
+    background.reset();
+  borderPen = CreateSolidPenObject(kBorderGrey, scale.Pixels(1));
+}
+
+HBITMAP InstallerView::PagePicture(int pageNumber) {
+  // Pages 0 and 1 show the same picture: decoded once for both.
+  const int id = kPages[pageNumber].backgroundId;
+  for (int i = 0; i < kPageCount; ++i) {
+    if (kPages[i].backgroundId == id && backgrounds[i])
+      return backgrounds[i].get();
+  }
+  backgrounds[pageNumber] = LoadBitmapResource(static_cast<WORD>(id));
+  return backgrounds[pageNumber].get();
+}
+
+// Every rectangle is worked out at 96 DPI and placed through the one scale conversion.
 void InstallerView::OnLayout() {
   const PageLayout& layout = CurrentPage();
   const int currentPage = page.load();
-  const int right = rect.right;
-  const int bottom = rect.bottom;
+  const int right = scale.Logical(rect.right);
+  const int bottom = scale.Logical(rect.bottom);
   const int band = layout.band;
 
-  closeButton->SetRect(RECT{right - 52, 20, right - 20, 52});
-  minimizeButton->SetRect(RECT{right - 104, 20, right - 72, 52});
-  progressBar->SetRect(RECT{0, bottom - band, right, bottom - band + 6});
+  Place(closeButton, RECT{right - 52, 20, right - 20, 52});
+  Place(minimizeButton, RECT{right - 104, 20, right - 72, 52});
+  Place(progressBar, RECT{0, bottom - band, right, bottom - band + 6});
 
   const int x = (right - 300) / 2;
-  installButton->SetRect(RECT{x, 400, x + 300, 472});
+  Place(installButton, RECT{x, 400, x + 300, 472});
   installButton->SetVisible(currentPage < kInstallingPage);
   const int y = bottom - (band + 72) / 2;
-  actionButton->SetRect(RECT{x, y, x + 300, y + 72});
+  Place(actionButton, RECT{x, y, x + 300, y + 72});
   actionButton->SetVisible(currentPage > kCustomPage);
 
-  titleLabel->SetRect(RECT{20, 20, right, 50});
+  Place(titleLabel, RECT{20, 20, right, 50});
   finishedLabel->SetVisible(layout.showFinished);
   if (layout.showFinished) {
     const int fx = (right - 200) / 2;
     const int fy = (bottom - band - 70) / 2;
-    finishedLabel->SetRect(RECT{fx, fy, fx + 200, fy + 70});
+    Place(finishedLabel, RECT{fx, fy, fx + 200, fy + 70});
   }
-  featureLeftLabel->SetRect(RECT{0, 236, 250, 270});
-  featureRightLabel->SetRect(RECT{729, 236, right, 270});
+  Place(featureLeftLabel, RECT{0, 236, 250, 270});
+  Place(featureRightLabel, RECT{729, 236, right, 270});
 
   LayoutAgreementRow(layout, right, bottom);
   LayoutPathRow(layout, right);
@@ -159,17 +183,17 @@ void InstallerView::LayoutAgreementRow(const PageLayout& layout, int right, int 
   const int y0 = bottom - layout.band - 52;
   const int y1 = bottom - layout.band - 20;
   if (layout.showAgreement) {
-    checkedBox->SetRect(RECT{20, y0, 52, y1});
-    uncheckedBox->SetRect(RECT{20, y0, 52, y1});
-    agreeButton->SetRect(RECT{52, y0, 212, y1});
-    licenseLink->SetRect(RECT{212, y0, 292, y1});
+    Place(checkedBox, RECT{20, y0, 52, y1});
+    Place(uncheckedBox, RECT{20, y0, 52, y1});
+    Place(agreeButton, RECT{52, y0, 212, y1});
+    Place(licenseLink, RECT{212, y0, 292, y1});
   }
   expandArrow->SetVisible(layout.showExpand);
   collapseArrow->SetVisible(layout.showCollapse);
   modeToggle->SetVisible(layout.showToggle);
-  modeToggle->SetRect(RECT{right - 140, y0, right - 20, y1});
-  expandArrow->SetRect(RECT{right - 172, y0, right - 140, y1});
-  collapseArrow->SetRect(RECT{right - 172, y0, right - 140, y1});
+  Place(modeToggle, RECT{right - 140, y0, right - 20, y1});
+  Place(expandArrow, RECT{right - 172, y0, right - 140, y1});
+  Place(collapseArrow, RECT{right - 172, y0, right - 140, y1});
 }
 
 void InstallerView::LayoutPathRow(const PageLayout& layout, int right) {
@@ -182,12 +206,12 @@ void InstallerView::LayoutPathRow(const PageLayout& layout, int right) {
     return;
   const int px = (right - 600) / 2;
   const int py = layout.height - (layout.band + 40) / 2;
-  pathEdit->SetRect(RECT{px, py, px + 600, py + 40});
+  Place(pathEdit, RECT{px, py, px + 600, py + 40});
   // Children were laid out before this view; the native control follows the new rectangle
   // only through another pass.
   pathEdit->Layout();
-  pathLabel->SetRect(RECT{0, py, px - 20, py + 40});
-  browseButton->SetRect(RECT{px + 600, py, (right + px + 600) / 2, py + 40});
+  Place(pathLabel, RECT{0, py, px - 20, py + 40});
+  Place(browseButton, RECT{px + 600, py, (right + px + 600) / 2, py + 40});
 }
 
 void InstallerView::OnPaint(HDC dc) {
@@ -196,7 +220,7 @@ void InstallerView::OnPaint(HDC dc) {
     ScopedSelectObject selectPen(dc, borderPen.get());
     ::Rectangle(dc, 0, 0, rect.right, rect.bottom);
   }
-  HBITMAP background = backgrounds[page.load()].get();
+  HBITMAP background = PagePicture(page.load());
   if (!background)
     return;
   UniqueMemoryDc pictureDc = CreateMemoryDc(dc);
@@ -206,6 +230,6 @@ void InstallerView::OnPaint(HDC dc) {
   BITMAP info = {};
   ::GetObjectW(background, sizeof(info), &info);
   ::SetStretchBltMode(dc, HALFTONE);
-  ::StretchBlt(dc, 0, 0, rect.right, layout.height - layout.band, pictureDc.get(), 0, 0,
-               info.bmWidth, info.bmHeight, SRCCOPY);
+  ::StretchBlt(dc, 0, 0, rect.right, scale.Pixels(layout.height - layout.band), pictureDc.get(), 0,
+               0, info.bmWidth, info.bmHeight, SRCCOPY);
 }

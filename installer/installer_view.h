@@ -34,6 +34,8 @@ class InstallerView : public XRootView, public XViewListener, public ThreadDeleg
   void OnLayout() override;
   // The grey frame and the page picture above the band.
   void OnPaint(HDC dc) override;
+  // Loads the pictures drawn for the new scale.
+  void OnScaleChanged() override;
 
   // Copies the path box into installPath after the user edited it.
   void OnCommand(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -101,6 +103,11 @@ class InstallerView : public XRootView, public XViewListener, public ThreadDeleg
   XView* MainButtonOf(int wizardPage) const;
   // The face of the agreement box the current agreement shows.
   XButton* AgreementBox() const;
+  // The picture of |pageNumber| at the window's scale, decoded on first use; null when
+  // missing.
+  HBITMAP PagePicture(int pageNumber);
+  // Gives |view| the rectangle |logical| (at 96 DPI) at the window's scale.
+  void Place(XView* view, const RECT& logical) const;
   void LayoutAgreementRow(const PageLayout& layout, int right, int bottom);
   void LayoutPathRow(const PageLayout& layout, int right);
   const PageLayout& CurrentPage() const;

@@ -85,8 +85,9 @@ void InstallerView::SetAgreed(bool isAgreed) {
 void InstallerView::SetPage(int newPage) {
   page.store(newPage);
   const PageLayout& layout = kPages[newPage];
-  if (SetWindowSize(SIZE{layout.width, layout.height}))
-    SetRect(RECT{0, 0, layout.width, layout.height});
+  const SIZE size = scale.Pixels(SIZE{layout.width, layout.height});
+  if (SetWindowSize(size))
+    SetRect(RECT{0, 0, size.cx, size.cy});
   if (newPage == kCustomPage) {
     pathEdit->SetText(installPath);
     modeToggle->SetText(LoadStringResource(IDS_DEFAULT));

@@ -13,6 +13,7 @@
 #include "installer/installer_view.h"
 #include "installer/installer_window.h"
 #include "installer/ui/back_buffer.h"
+#include "installer/ui/dpi_awareness.h"
 #include "installer/ui/installer_wnd_proc.h"
 #include "installer/ui/window_position.h"
 
@@ -21,6 +22,8 @@ namespace {
 constexpr SIZE kWindowSize = {1000, 600};
 // "Local\" keeps the rule per session, as the window search is per desktop.
 constexpr wchar_t kInstallerMutexName[] = L"Local\\OrbavintelInstallerInstance";
+// The custom page's height: the wizard's scale is the largest at which every page fits.
+constexpr SIZE kTallestPage = {1000, 740};
 
 int RunMessageLoop() {
   MSG message = {};
@@ -39,7 +42,7 @@ int RunMessageLoop() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   LoadLibrariesFromSystemFolderOnly();
   ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
-  ::SetProcessDPIAware();
+  DeclarePerMonitorDpiAwareness();
   const InstallerSwitches switches = ParseInstallerSwitches(commandLine ? commandLine : "");
   WriteDebugLineF("Installer switches: /s %d, /r %d, /d %d.\n", switches.silent,
                   switches.autoLaunch, switches.makeDefault);
@@ -67,7 +70,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   if (!::RegisterClassExW(&windowClass))
     return kExitClassNotRegistered;
 
-  const WindowPlacement place = CenterOnPrimaryWorkArea(kWindowSize);
+  const DisplayScale scale = FitScale(SystemDpi(), kTallestPage, WorkAreaOf(nullptr));
+  if (!scale.IsBase())
+    WriteDebugLineF("Display scale: %d DPI.\n", scale.Dpi());
+  SetWindowScale(scale);
+  const WindowPlacement place = CenterOnPrimaryWorkArea(scale.Pixels(kWindowSize));
   const DWORD style = WS_OVERLAPPEDWINDOW | (switches.silent ? 0 : WS_VISIBLE);
   const HWND window =
       ::CreateWindowExW(0, kInstallerWindowClass, kInstallerWindowTitle, style, place.x, place.y,

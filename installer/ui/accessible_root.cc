@@ -38,8 +38,11 @@ LONG RoleConstant(AccessibleRole role) {
   return ROLE_SYSTEM_STATICTEXT;
 }
 
-// The conventional names of what a click does; empty where a click does nothing.
+// The conventional names of what a click does; empty where a click does nothing, as on a
+// disabled button.
 const wchar_t* DefaultActionOf(const XView& view) {
+  if (!view.IsEnabled())
+    return L"";
   switch (view.GetAccessibleRole()) {
     case AccessibleRole::kPushButton:
       return L"Press";

@@ -50,8 +50,8 @@ UniqueBrush CreateSolidBrushObject(COLORREF color) {
   return brush;
 }
 
-UniquePen CreateSolidPenObject(COLORREF color) {
-  UniquePen pen(::CreatePen(PS_SOLID, 1, color));
+UniquePen CreateSolidPenObject(COLORREF color, int width) {
+  UniquePen pen(::CreatePen(PS_SOLID, width, color));
   if (pen)
     CountGdiObjectCreated();
   return pen;

@@ -73,7 +73,7 @@ class PaintDc {
 
 // Counted creations. Each returns an empty owner when the platform call fails.
 UniqueBrush CreateSolidBrushObject(COLORREF color);
-UniquePen CreateSolidPenObject(COLORREF color);  // one pixel wide
+UniquePen CreateSolidPenObject(COLORREF color, int width = 1);
 UniqueBitmap CreateCompatibleBitmapObject(HDC dc, int width, int height);
 UniqueMemoryDc CreateMemoryDc(HDC compatibleWith);
 

@@ -5,6 +5,7 @@
 #include "base/win/debug_output.h"
 #include "installer/ui/accessible_root.h"
 #include "installer/ui/back_buffer.h"
+#include "installer/ui/dpi_awareness.h"
 #include "installer/ui/gdi_handles.h"
 #include "installer/ui/toolkit_messages.h"
 
@@ -15,6 +16,7 @@ const COLORREF kEditBackgroundColor = RGB(246, 246, 246);
 
 struct WindowState {
   HINSTANCE instance = nullptr;
+  DisplayScale scale;
   RootViewFactory factory;
   XRootView* root = nullptr;
   UniqueBrush editBrush;
@@ -45,6 +47,7 @@ void OnCreate(HWND window, const CREATESTRUCTW* create) {
   if (!state.root)
     return;
   state.root->SetRect(RECT{0, 0, create->cx, create->cy});
+  state.root->SetScale(state.scale);
   state.root->Attach(state.instance, window);
   state.root->Layout();
 }
@@ -111,6 +114,27 @@ void OnCommand(XRootView* root, UINT message, WPARAM wParam, LPARAM lParam) {
     root->NativeControlFocused(reinterpret_cast<HWND>(lParam));
 }
 
+// The window reached a monitor of another scale: the same wizard at the new scale (or the
+// largest that fits that monitor), where the platform suggests, with the pictures drawn for
+// that scale.
+void OnDpiChanged(HWND window, XRootView* root, WPARAM wParam, const RECT* suggested) {
+  if (!root || !suggested)
+    return;
+  const DisplayScale old = root->GetScale();
+  const RECT& now = root->GetRect();
+  const SIZE logical = {old.Logical(now.right), old.Logical(now.bottom)};
+  const DisplayScale scale = FitScale(LOWORD(wParam), logical, WorkAreaOf(window));
+  WriteDebugLineF("Display scale changed to %d DPI.\n", scale.Dpi());
+  State().scale = scale;
+  const SIZE size = scale.Pixels(logical);
+  ::SetWindowPos(window, nullptr, suggested->left, suggested->top, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  root->SetScale(scale);
+  root->SetRect(RECT{0, 0, size.cx, size.cy});
+  root->Layout();
+  ::InvalidateRect(window, nullptr, TRUE);
+}
+
 LRESULT OnGetObject(HWND window, XRootView* root, WPARAM wParam, LPARAM lParam) {
   if (const LRESULT answer = AnswerAccessibleObjectRequest(window, wParam, lParam, root))
     return answer;
@@ -125,6 +149,10 @@ void SetRootViewFactory(RootViewFactory factory) {
 
 void SetInstallerInstance(HINSTANCE instance) {
   State().instance = instance;
+}
+
+void SetWindowScale(DisplayScale scale) {
+  State().scale = scale;
 }
 
 void SetQuitCode(int code) {
@@ -205,6 +233,9 @@ LRESULT CALLBACK InstallerWndProc(HWND window, UINT message, WPARAM wParam, LPAR
     case XWM_ACCESSIBLE_ACTION:
       if (root)
         root->ActivateAccessibleChild(reinterpret_cast<XView*>(wParam));
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(window, root, wParam, reinterpret_cast<const RECT*>(lParam));
       return 0;
     case XWM_VIEW_VALUE_CHANGED:
       if (root)

@@ -19,6 +19,10 @@ void SetRootViewFactory(RootViewFactory factory);
 // The module whose resources the views load. Set before the window is created.
 void SetInstallerInstance(HINSTANCE instance);
 
+// The display scale the window is created at (its size already scaled); 96 DPI unless set.
+// Set before the window is created; WM_DPICHANGED changes it afterwards.
+void SetWindowScale(DisplayScale scale);
+
 // The root view, or null before WM_CREATE. It lives until the process ends: it is never
 // deleted, so an install worker it owns is not joined at exit. Window thread.
 XRootView* GetRootView();
@@ -32,8 +36,8 @@ void ForgetRootViewForTesting();
 
 // The window procedure of the installer window class: paints the view tree through the back
 // buffer, answers hit tests (the bare background drags the window), dispatches the mouse and
-// the keys, forwards edit-change notifications and XWM_SETUP_DONE to the root, and answers
-// screen readers.
+// the keys, forwards edit-change notifications and XWM_SETUP_DONE to the root, answers
+// screen readers, and follows the window to a monitor of another display scale.
 LRESULT CALLBACK InstallerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif  // INSTALLER_UI_INSTALLER_WND_PROC_H_

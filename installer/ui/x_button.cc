@@ -75,7 +75,17 @@ void XButton::OnMouseLeave() {
 }
 
 void XButton::OnFontChanged() {
-  font = CreateToolkitFont(fontHeight > 0 ? fontHeight : kDefaultFontHeight, underline);
+  font =
+      CreateToolkitFont(scale.Pixels(fontHeight > 0 ? fontHeight : kDefaultFontHeight), underline);
+}
+
+void XButton::OnScaleChanged() {
+  // Made again at the next paint, for the new scale.
+  font.reset();
+  for (size_t s = 0; s < kStates; ++s) {
+    images[s].reset();
+    pens[s].reset();
+  }
 }
 
 void XButton::OnPaint(HDC dc) {
@@ -89,7 +99,7 @@ void XButton::PaintBackground(HDC dc) {
   HGDIOBJ pen = ::GetStockObject(NULL_PEN);
   if (borderColors[s] != 0) {
     if (!pens[s])
-      pens[s] = CreateSolidPenObject(borderColors[s]);
+      pens[s] = CreateSolidPenObject(borderColors[s], scale.Pixels(1));
     pen = pens[s].get();
   }
   HGDIOBJ brush = ::GetStockObject(NULL_BRUSH);
@@ -100,7 +110,8 @@ void XButton::PaintBackground(HDC dc) {
   }
   ScopedSelectObject selectBrush(dc, brush);
   ScopedSelectObject selectPen(dc, pen);
-  ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, cornerRadius, cornerRadius);
+  const int corner = scale.Pixels(cornerRadius);
+  ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, corner, corner);
 }
 
 void XButton::PaintImage(HDC dc) {

@@ -50,6 +50,7 @@ class XButton : public XView {
   void OnMouseEnter() override;
   void OnMouseLeave() override;
   void OnFontChanged() override;
+  void OnScaleChanged() override;
 
   // What a click does, without the look of one: notifies the listener unless disabled.
   bool Activate() override;

@@ -33,9 +33,9 @@ XEditBox::XEditBox(HWND parentWindow) : parentWindow(parentWindow) {
 }
 
 void XEditBox::OnCreate(HINSTANCE newInstance, HWND) {
-  framePen = CreateSolidPenObject(RGB(221, 221, 221));
+  framePen = CreateSolidPenObject(RGB(221, 221, 221), scale.Pixels(1));
   frameBrush = CreateSolidBrushObject(RGB(246, 246, 246));
-  font = CreateToolkitFont(kEditFontHeight, false);
+  font = CreateToolkitFont(scale.Pixels(kEditFontHeight), false);
   control.reset(::CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 10,
                                   10, parentWindow, nullptr, newInstance, nullptr));
   if (!control)
@@ -48,9 +48,20 @@ void XEditBox::OnCreate(HINSTANCE newInstance, HWND) {
 void XEditBox::OnLayout() {
   if (!control)
     return;
-  ::SetWindowPos(control.get(), nullptr, rect.left + kInset, rect.top + kInset,
-                 rect.right - rect.left - 2 * kInset, rect.bottom - rect.top - 2 * kInset,
+  const int inset = scale.Pixels(kInset);
+  ::SetWindowPos(control.get(), nullptr, rect.left + inset, rect.top + inset,
+                 rect.right - rect.left - 2 * inset, rect.bottom - rect.top - 2 * inset,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void XEditBox::OnScaleChanged() {
+  framePen = CreateSolidPenObject(RGB(221, 221, 221), scale.Pixels(1));
+  if (!control)
+    return;
+  // The control keeps the old font until it is given the new one; then the old one goes.
+  UniqueFont scaled = CreateToolkitFont(scale.Pixels(kEditFontHeight), false);
+  ::SendMessageW(control.get(), WM_SETFONT, reinterpret_cast<WPARAM>(scaled.get()), TRUE);
+  font = std::move(scaled);
 }
 
 void XEditBox::OnPaint(HDC dc) {

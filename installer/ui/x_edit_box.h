@@ -5,7 +5,7 @@
 
 #include "installer/ui/x_view.h"
 
-// A native single-line "Edit" control inside a painted frame, inset by 7 pixels. Keyboard
+// A native single-line "Edit" control inside a painted frame, inset by 7 pixels at 96 DPI. Keyboard
 // and mouse go to the native control, except Tab, Enter and Esc, which it hands to the
 // installer window so that they move the focus, press the default button or close; text
 // changes reach the root view's OnCommand through the window procedure. When the control
@@ -28,6 +28,7 @@ class XEditBox : public XView {
   void OnLayout() override;
   void OnPaint(HDC dc) override;
   void OnVisibleChanged(bool visible) override;
+  void OnScaleChanged() override;
 
   HWND GetNativeControl() const override { return control.get(); }
   // Selects the whole text, so that typing replaces it, as in a dialog.

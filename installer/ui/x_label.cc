@@ -10,7 +10,13 @@ XLabel::XLabel(std::wstring text, int height, COLORREF textColor)
 
 void XLabel::OnCreate(HINSTANCE, HWND) {
   // Without a font the label draws with whatever the device context holds.
-  font = CreateToolkitFont(fontHeight, false);
+  font = CreateToolkitFont(scale.Pixels(fontHeight), false);
+}
+
+void XLabel::OnScaleChanged() {
+  // Before attachment the font is made by OnCreate, at the scale of that moment.
+  if (font)
+    font = CreateToolkitFont(scale.Pixels(fontHeight), false);
 }
 
 void XLabel::OnPaint(HDC dc) {

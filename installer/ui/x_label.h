@@ -9,7 +9,7 @@
 // a drag that starts on a label moves the window.
 class XLabel : public XView {
  public:
-  // The font of |height| pixels is made when the label is attached.
+  // The font of |height| pixels at 96 DPI is made when the label is attached.
   XLabel(std::wstring text, int height, COLORREF textColor);
 
   const std::wstring& GetText() const { return text; }
@@ -17,6 +17,7 @@ class XLabel : public XView {
 
   void OnCreate(HINSTANCE instance, HWND window) override;
   void OnPaint(HDC dc) override;
+  void OnScaleChanged() override;
 
   // Right-aligned instead of left-aligned; set by the owner after construction.
   bool rightAligned = false;

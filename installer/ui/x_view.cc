@@ -1,6 +1,7 @@
 #include "installer/ui/x_view.h"
 
 #include "base/win/debug_output.h"
+#include "installer/ui/scaled_picture.h"
 
 namespace {
 
@@ -25,8 +26,23 @@ void XView::Attach(HINSTANCE newInstance, HWND newWindow) {
   window = newWindow;
   OnCreate(newInstance, newWindow);
   // Children added by OnCreate above are attached now, in the order they were added.
-  for (auto& child : children)
+  for (auto& child : children) {
+    // A button's font may have been made, at the old scale, when its owner set it.
+    if (child->scale != scale) {
+      child->scale = scale;
+      child->OnScaleChanged();
+    }
     child->Attach(newInstance, newWindow);
+  }
+}
+
+void XView::SetScale(DisplayScale newScale) {
+  for (auto& child : children)
+    child->SetScale(newScale);
+  if (newScale == scale)
+    return;
+  scale = newScale;
+  OnScaleChanged();
 }
 
 void XView::Layout() {
@@ -132,11 +148,7 @@ void XView::Minimize() {
 UniqueBitmap XView::LoadBitmapResource(WORD id) const {
   if (id == 0)
     return UniqueBitmap();
-  UniqueBitmap bitmap(static_cast<HBITMAP>(
-      ::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  if (bitmap)
-    CountGdiObjectCreated();
-  return bitmap;
+  return LoadScaledPicture(instance, id, scale);
 }
 
 std::wstring XView::LoadStringResource(UINT id) const {
@@ -147,7 +159,8 @@ std::wstring XView::LoadStringResource(UINT id) const {
 
 RECT XView::FocusCueRect() const {
   RECT area = rect;
-  ::InflateRect(&area, kFocusCueGap + kFocusCueWidth, kFocusCueGap + kFocusCueWidth);
+  const int outset = scale.Pixels(kFocusCueGap) + scale.Pixels(kFocusCueWidth);
+  ::InflateRect(&area, outset, outset);
   return area;
 }
 
@@ -156,7 +169,7 @@ void XView::PaintFocusCue(HDC dc) {
   const COLORREF previous = ::SetDCBrushColor(dc, kFocusCueColor);
   HBRUSH brush = static_cast<HBRUSH>(::GetStockObject(DC_BRUSH));
   const RECT outer = FocusCueRect();
-  const int inner = kFocusCueWidth;
+  const int inner = scale.Pixels(kFocusCueWidth);
   const RECT sides[] = {
       {outer.left, outer.top, outer.right, outer.top + inner},
       {outer.left, outer.bottom - inner, outer.right, outer.bottom},

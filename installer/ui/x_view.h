@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "installer/ui/accessible_role.h"
+#include "installer/ui/display_scale.h"
 #include "installer/ui/gdi_handles.h"
 
 // One rectangle of the installer window that paints itself into the back buffer. Views form
@@ -39,6 +40,9 @@ class XView {
   virtual void OnVisibleChanged(bool visible) {}
   // A native child control sent a text-change notification to the window.
   virtual void OnCommand(UINT message, WPARAM wParam, LPARAM lParam) {}
+  // The display scale changed through SetScale: drop what was made for the old one (fonts,
+  // pictures); the owner lays out again.
+  virtual void OnScaleChanged() {}
 
   // Keyboard and screen readers. Enter or Space on the focused view, or a screen reader's
   // default action: does what a click does. False when the view has nothing to do (a
@@ -79,8 +83,13 @@ class XView {
   void SetRect(const RECT& newRect) { rect = newRect; }
   const RECT& GetRect() const { return rect; }
 
-  // Stores both handles, runs OnCreate, then attaches each child in list order.
+  // Stores both handles, runs OnCreate, then attaches each child in list order; children
+  // take this view's display scale.
   void Attach(HINSTANCE instance, HWND window);
+  // The scale of this view and all its descendants; OnScaleChanged on each whose scale
+  // changed. No layout, no invalidation.
+  void SetScale(DisplayScale newScale);
+  const DisplayScale& GetScale() const { return scale; }
   // Children first (recursively, in list order), then this view's OnLayout.
   void Layout();
   // Pre-order: a visible view paints itself, then its children; a hidden subtree is skipped.
@@ -114,7 +123,8 @@ class XView {
   void Close();
   void Minimize();
 
-  // The bitmap resource |id| of the instance at its stored size and colours; empty for id 0
+  // The picture |id| of the instance drawn for the view's display scale (or, for a scale
+  // without pictures of its own, the set for the next larger one, reduced); empty for id 0
   // or a missing resource. The caller owns it.
   UniqueBitmap LoadBitmapResource(WORD id) const;
   // The string resource |id|, cut to 1023 characters; empty when missing.
@@ -130,12 +140,13 @@ class XView {
   HINSTANCE instance = nullptr;
   HWND window = nullptr;
   RECT rect = {0, 0, 0, 0};
+  DisplayScale scale;
   bool visible = true;
   // Whether the view itself can be the mouse target.
   bool hitTestable = true;
   // Whether HitTest looks at the children at all.
   bool searchChildren = true;
-  // Font settings used by buttons; a height of 0 or less means 32.
+  // Font settings used by buttons, at 96 DPI; a height of 0 or less means 32.
   int fontHeight = 0;
   bool underline = false;
   // Whether Tab may stop here.

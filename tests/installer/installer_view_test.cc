@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "installer/ui/gdi_handles.h"
 #include "installer/ui/resources/resource_ids.h"
 #include "installer/ui/x_button.h"
+#include "installer/ui/x_progress_bar.h"
 #include "tests/installer/test_window.h"
 
 namespace {
@@ -196,4 +198,100 @@ TEST_F(InstallerViewTest, KeysAndPageChangesAreAnnouncedToScreenReaders) {
   EXPECT_FALSE(view->IsAgreed());
 }
 
+TEST_F(InstallerViewTest, ProgressAndTheActionButtonTextAreAnnouncedForTheirChildren) {
+  // The installing page without an install worker, so that nothing else moves meanwhile.
+  view->SetPage(2);
+  const std::vector<XView*> children = view->AccessibleChildren();
+  auto* progress = dynamic_cast<XProgressBar*>(children.back());
+  ASSERT_NE(progress, nullptr);
+  const HWINEVENTHOOK hook =
+      ::SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr,
+                        &RecordAnnouncement, ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  announced.clear();
+  // As the worker does it, from another thread: announced on the window's.
+  std::thread worker([progress] { progress->SetProgress(40); });
+  worker.join();
+  TestWindow::Pump();
+  ::SendMessageW(window.get(), XWM_SETUP_DONE, 1, 0);
+  TestWindow::Pump();
+  ::UnhookWinEvent(hook);
+  // The strip is the last of the six children; the action button, now "Launch", the first.
+  // The done step's own reset of the strip comes after the page has dropped it.
+  const std::vector<std::pair<DWORD, LONG>> expected = {{EVENT_OBJECT_VALUECHANGE, 6},
+                                                        {EVENT_OBJECT_NAMECHANGE, 1}};
+  EXPECT_EQ(announced, expected);
+}
+
 }  // namespace
+
+// Every coordinate goes through one monotonic rounding, so edges that touch at 96 DPI touch
+// at every scale and every converted value converts back.
+TEST(DisplayScaleTest, RoundingKeepsOrderTouchingEdgesAndConvertsBack) {
+  for (int dpi = 96; dpi <= 480; ++dpi) {
+    const DisplayScale scale(dpi);
+    for (int value = -200; value <= 3000; ++value) {
+      ASSERT_LT(scale.Pixels(value), scale.Pixels(value + 1)) << dpi << " " << value;
+      ASSERT_EQ(scale.Logical(scale.Pixels(value)), value) << dpi << " " << value;
+    }
+  }
+  EXPECT_EQ(DisplayScale(96).Pixels(737), 737);
+  EXPECT_EQ(DisplayScale(72).Dpi(), 96);
+  EXPECT_EQ(DisplayScale(144).Pixels(SIZE{1000, 600}).cx, 1500);
+  EXPECT_EQ(DisplayScale(120).Pixels(RECT{20, 548, 52, 580}).right, 65);
+}
+
+TEST(DisplayScaleTest, TheLargestScaleThatFitsTheWorkAreaDownTo96) {
+  const SIZE wizard = {1000, 740};
+  EXPECT_EQ(FitScale(144, wizard, RECT{0, 0, 2560, 1600}).Dpi(), 144);
+  // 1280 wide: 1000 x 122 / 96 rounds to 1271, 123 DPI would make 1281.
+  EXPECT_EQ(FitScale(144, wizard, RECT{0, 0, 1280, 1024}).Dpi(), 122);
+  EXPECT_EQ(FitScale(192, wizard, RECT{0, 40, 1920, 1040}).Dpi(), 129);
+  EXPECT_EQ(FitScale(144, wizard, RECT{0, 0, 800, 600}).Dpi(), 96);
+}
+
+// Wine cannot move a window to a monitor of another scale: the message is sent to the real
+// window, as the platform sends it, with the rectangle it suggests.
+TEST_F(InstallerViewTest, MovingToAMonitorOfAnotherScaleScalesTheWizard) {
+  auto installRect = [&] {
+    return view->HitTest(POINT{view->GetRect().right / 2, view->GetRect().bottom * 436 / 600})
+        ->GetRect();
+  };
+  const RECT installAt96 = installRect();
+  const long createdBefore = GdiObjectsCreated();
+  RECT suggested = {100, 100, 1600, 1000};
+  ::SendMessageW(window.get(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&suggested));
+  TestWindow::Pump();
+  // The largest scale up to 144 DPI that fits the work area of the window's monitor.
+  const DisplayScale scale = view->GetScale();
+  ASSERT_GT(scale.Dpi(), 96);
+  ASSERT_LE(scale.Dpi(), 144);
+  const SIZE size = scale.Pixels(SIZE{1000, 600});
+  RECT bounds = {};
+  ::GetWindowRect(window.get(), &bounds);
+  EXPECT_EQ(bounds.left, 100);
+  EXPECT_EQ(bounds.top, 100);
+  EXPECT_EQ(bounds.right - bounds.left, size.cx);
+  EXPECT_EQ(bounds.bottom - bounds.top, size.cy);
+  EXPECT_EQ(view->GetRect().right, size.cx);
+  const RECT expected = scale.Pixels(RECT{350, 400, 650, 472});
+  const RECT scaledInstall = installRect();
+  EXPECT_TRUE(::EqualRect(&scaledInstall, &expected));
+  // The pictures were loaded again for the new scale.
+  EXPECT_GT(GdiObjectsCreated(), createdBefore);
+  // The custom page at the new scale.
+  Click(MAKELPARAM(scale.Pixels(920), scale.Pixels(564)));
+  EXPECT_EQ(view->GetPage(), 1);
+  EXPECT_EQ(WindowHeight(), scale.Pixels(740));
+
+  suggested = RECT{100, 100, 1100, 840};
+  ::SendMessageW(window.get(), WM_DPICHANGED, MAKEWPARAM(96, 96),
+                 reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(view->GetScale().Dpi(), 96);
+  EXPECT_EQ(WindowHeight(), 740);
+  Click(kToggle);
+  EXPECT_EQ(WindowHeight(), 600);
+  const RECT installAgain = installRect();
+  EXPECT_TRUE(::EqualRect(&installAgain, &installAt96));
+}

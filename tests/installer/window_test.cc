@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/ui/back_buffer.h"
+#include "installer/ui/oleacc_library.h"
 #include "installer/ui/gdi_handles.h"
 #include "installer/ui/window_position.h"
 #include "installer/ui/x_button.h"
@@ -170,6 +171,55 @@ TEST(WindowPositionTest, CentresInTheWorkArea) {
   EXPECT_EQ(place.y, (info.rcWork.top + info.rcWork.bottom - 600) / 2);
   EXPECT_EQ(place.width, 1000);
   EXPECT_EQ(place.height, 600);
+}
+
+}  // namespace
+
+namespace {
+
+constexpr IID kIidAccessible = {0x618736E0,
+                                0x3C3D,
+                                0x11CF,
+                                {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+VARIANT ChildId(LONG id) {
+  VARIANT child;
+  ::VariantInit(&child);
+  child.vt = VT_I4;
+  child.lVal = id;
+  return child;
+}
+
+// A screen reader may hold the window's accessible object after the window is gone: every
+// call then answers CO_E_OBJNOTCONNECTED instead of reaching the views.
+TEST(AccessibleObjectTest, OutlivesItsWindowDisconnected) {
+  ASSERT_NE(Oleacc().accessibleObjectFromWindow, nullptr);
+  IAccessible* object = nullptr;
+  {
+    TestWindow window{SIZE{400, 300}};
+    window.root()->AddAttached(std::make_unique<XButton>(nullptr), RECT{10, 10, 60, 40});
+    ASSERT_EQ(
+        Oleacc().accessibleObjectFromWindow(window.get(), static_cast<DWORD>(OBJID_CLIENT),
+                                            kIidAccessible, reinterpret_cast<void**>(&object)),
+        S_OK);
+    LONG count = 0;
+    EXPECT_EQ(object->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 1);
+  }
+  LONG count = 0;
+  EXPECT_EQ(object->get_accChildCount(&count), CO_E_OBJNOTCONNECTED);
+  BSTR name = nullptr;
+  EXPECT_EQ(object->get_accName(ChildId(1), &name), CO_E_OBJNOTCONNECTED);
+  EXPECT_EQ(name, nullptr);
+  VARIANT focus;
+  EXPECT_EQ(object->get_accFocus(&focus), CO_E_OBJNOTCONNECTED);
+  VARIANT hit;
+  EXPECT_EQ(object->accHitTest(120, 120, &hit), CO_E_OBJNOTCONNECTED);
+  EXPECT_EQ(object->accDoDefaultAction(ChildId(1)), CO_E_OBJNOTCONNECTED);
+  VARIANT end;
+  EXPECT_EQ(object->accNavigate(NAVDIR_FIRSTCHILD, ChildId(CHILDID_SELF), &end),
+            CO_E_OBJNOTCONNECTED);
+  object->Release();
 }
 
 }  // namespace

@@ -22,7 +22,8 @@ NAMES = {
            "box": "阅读并同意用户许可协议", "link": "许可协议",
            "customize": "自定义安装", "default": "默认安装", "path": "安装目录",
            "browse": "浏览...", "minimize": "最小化", "close": "关闭",
-           "launch": "立即体验", "finished": "安装完成！"},
+           "launch": "立即体验", "finished": "安装完成！", "installing": "安装中...",
+           "left": "V62 急速内核", "right": "专业区块链导航"},
 }
 FOCUSED = ["focused", "focusable"]
 # Per page: name key, role, client rectangle (left, top, width, height), state, action.
@@ -43,7 +44,8 @@ PAGES = {
         ("path", "editable text", (200, 650, 600, 40), ["focusable"], None),
         ("browse", "push button", (800, 650, 100, 40), ["focusable"], "Press"),
         *MINIMIZE_CLOSE],
-    2: [("installing", "push button", (350, 494, 300, 72), ["unavailable"], "Press"),
+    # A disabled button has no default action.
+    2: [("installing", "push button", (350, 494, 300, 72), ["unavailable"], None),
         *MINIMIZE_CLOSE,
         ("left", "static text", (0, 236, 250, 34), [], None),
         ("right", "static text", (729, 236, 271, 34), [], None),
@@ -64,8 +66,7 @@ def show_page(page, probe, keyboard):
     keyboard.press()  # the window holds the keyboard focus, so "focused" is reported
 
 
-@pytest.mark.parametrize("lang,page", [(lang, page) for lang in LOCALES for page in (0, 1, 3)]
-                         + [("en", 2)])
+@pytest.mark.parametrize("lang,page", [(lang, page) for lang in LOCALES for page in PAGES])
 def test_tree_names_roles_states_locations_and_actions(lang, page, start_installer, probe,
                                                        gui_env):
     # Long enough an install to read the installing page; the fixture ends it.
@@ -85,8 +86,16 @@ def test_tree_names_roles_states_locations_and_actions(lang, page, start_install
     tree = current()
     left, top = map(int, window["rect"].split(",")[:2])
     assert tree["name"] == names["title"] and tree["role"] == "client"
-    for child, (key, role, (x, y, width, height), state, action) in zip(tree["children"],
-                                                                        expected):
+    # The focused child (the client itself while installing), the ends of the list and
+    # ids that name no child.
+    assert tree["focus"] == (0 if page == 2 else 1)
+    assert (tree["first"], tree["last"]) == (1, len(expected))
+    assert tree["invalid"] == ["0x80070057"] * 3  # E_INVALIDARG
+    for number, (child, (key, role, (x, y, width, height), state, action)) in enumerate(
+            zip(tree["children"], expected), 1):
+        assert child["hit"] == number, key
+        assert child["next"] == (number + 1 if number < len(expected) else None), key
+        assert child["previous"] == (number - 1 if number > 1 else None), key
         assert (child["name"], child["role"]) == (names[key], role)
         assert child["location"] == [left + x, top + y, width, height], key
         assert child["default_action"] == action, key
@@ -113,3 +122,4 @@ def test_default_action_of_the_install_button_starts_the_install(start_installer
     result = installer.stop()
     assert "on start button pressed.\n" in result.debug
     assert "InstallerView::PerformOfflineInstall.\n" in result.debug
+

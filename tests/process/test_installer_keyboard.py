@@ -4,8 +4,9 @@ the focus cue, which only the first key press shows."""
 import pytest
 
 from conftest import wait_until
-from installer_support import (CHECK_BOX, INSTALL_PATH_KEY, TOGGLE, gui_env,  # noqa: F401
-                               installer_prefix, probe, record, reg_query, start_installer)
+from installer_support import (CHECK_BOX, INSTALL_PATH_KEY, TOGGLE, XWM_SETUP_DONE,  # noqa: F401
+                               gui_env, installer_prefix, probe, record, reg_query,
+                               start_installer)
 from keyboard_support import Keyboard, accessible_tree, child_named, pixel
 
 NO_INSTALL = {"ORBAVINTEL_STANDIN_NO_INSTALL": "1", "ORBAVINTEL_STANDIN_BROWSER_SECONDS": "0"}
@@ -75,7 +76,7 @@ def test_path_typed_after_tabbing_into_the_box_is_installed_to_on_enter(
 
 
 @pytest.mark.parametrize("page,key", [(0, "Escape"), (1, "Escape"), (0, "alt+F4"),
-                                      (2, "Escape")])
+                                      (1, "alt+F4"), (2, "Escape"), (3, "alt+F4")])
 def test_escape_and_alt_f4_do_what_the_close_button_does(page, key, start_installer, probe,
                                                          keyboard):
     installer = start_installer(env={"ORBAVINTEL_STANDIN_DELAY_MS": "4000",
@@ -86,6 +87,9 @@ def test_escape_and_alt_f4_do_what_the_close_button_does(page, key, start_instal
         assert wait_until(lambda: probe.find()["client"] == "1000,740")
     if page == 2:
         keyboard.press("Return")
+    if page == 3:
+        probe.post(XWM_SETUP_DONE, 1)
+        assert installer.wait_for_debug("\nInstallerView::DoneSetup: ")
     keyboard.press(key)
     if page == 2:
         # Installing: the close button only asks to wait.

@@ -1,10 +1,10 @@
 """The installer window as the toolkit builds it: borderless, centred, dragged by its
 background, closed by its close button."""
 
-import struct
 import subprocess
 
 from conftest import BUILD_DIR, wait_until, wine_path
+from picture_files import read_picture
 from installer_support import (CLOSE, INSTALL, TOGGLE, gui_env, installer_prefix,  # noqa: F401
                                probe, start_installer)
 
@@ -30,19 +30,6 @@ def window_pixels(display, xid, width):
     shot = subprocess.run(["import", "-window", xid, "-depth", "8", "rgb:-"], check=True,
                           capture_output=True, env={"DISPLAY": display}).stdout
     return lambda x, y: tuple(shot[(y * width + x) * 3:(y * width + x) * 3 + 3])
-
-
-def bitmap_pixels(path):
-    """A 24-bit bottom-up .bmp, as the art generator writes them, as (x, y) -> (r, g, b)."""
-    data = path.read_bytes()
-    offset, = struct.unpack_from("<I", data, 10)
-    width, height = struct.unpack_from("<ii", data, 18)
-    stride = (width * 3 + 3) // 4 * 4
-
-    def pixel(x, y):
-        at = offset + (height - 1 - y) * stride + x * 3
-        return tuple(data[at:at + 3][::-1])
-    return pixel
 
 
 def test_borderless_window_centred_on_the_work_area(start_installer, probe):
@@ -94,7 +81,7 @@ def test_key_colour_never_reaches_the_screen(start_installer, probe, gui_env, tm
     display = gui_env["DISPLAY"]
     assert wait_until(lambda: x_window(display), timeout=10)
     xid = x_window(display)
-    pictures = {i: bitmap_pixels(BUILD_DIR / "art" / f"{i}.bmp") for i in (102, 103, 104)}
+    pictures = {i: read_picture(BUILD_DIR / "art" / f"{i}.png").pixel for i in (102, 103, 104)}
 
     def corners(page):
         screen = window_pixels(display, xid, 1000)

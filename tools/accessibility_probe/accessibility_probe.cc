@@ -3,7 +3,11 @@
 // window gave no accessible object or the call failed, 2 on bad usage.
 //
 //   accessibility_probe tree HWND        prints the client object and its children as JSON:
-//                                        name, role, state, value, location, default action
+//                                        name, role, state, value, location, default action,
+//                                        the child accHitTest finds at the child's centre and
+//                                        accNavigate's next and previous; for the client
+//                                        object get_accFocus, its first and last child and
+//                                        what get_accName answers for child ids that are none
 //   accessibility_probe do HWND CHILD    runs the default action of child CHILD (1-based)
 //
 // HWND is hexadecimal, as window_probe prints it.
@@ -116,11 +120,65 @@ std::string LocationOf(IAccessible* object, const VARIANT& child) {
   return json;
 }
 
-std::string Describe(IAccessible* object, LONG id) {
+VARIANT ChildId(LONG id) {
   VARIANT child;
   ::VariantInit(&child);
   child.vt = VT_I4;
   child.lVal = id;
+  return child;
+}
+
+// A child id answered in a VARIANT, or null when the answer is none or not a child id.
+std::string ChildIdJson(HRESULT result, const VARIANT& answer) {
+  return result == S_OK && answer.vt == VT_I4 ? std::to_string(answer.lVal) : "null";
+}
+
+std::string HitAtCentre(IAccessible* object, const VARIANT& child) {
+  LONG left = 0, top = 0, width = 0, height = 0;
+  if (object->accLocation(&left, &top, &width, &height, child) != S_OK)
+    return "null";
+  VARIANT hit;
+  ::VariantInit(&hit);
+  const HRESULT result = object->accHitTest(left + width / 2, top + height / 2, &hit);
+  const std::string json = ChildIdJson(result, hit);
+  ::VariantClear(&hit);
+  return json;
+}
+
+std::string Navigate(IAccessible* object, LONG direction, LONG from) {
+  VARIANT end;
+  ::VariantInit(&end);
+  const HRESULT result = object->accNavigate(direction, ChildId(from), &end);
+  const std::string json = ChildIdJson(result, end);
+  ::VariantClear(&end);
+  return json;
+}
+
+std::string HexResult(HRESULT result) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "\"0x%08lx\"", static_cast<unsigned long>(result));
+  return text;
+}
+
+// What get_accName answers for ids naming no child: one past the last, a negative one and
+// one that is not a number.
+std::string InvalidIds(IAccessible* object, LONG count) {
+  VARIANT text;
+  ::VariantInit(&text);
+  text.vt = VT_BSTR;
+  text.bstrVal = ::SysAllocString(L"1");
+  std::string json = "[";
+  for (const VARIANT& id : {ChildId(count + 1), ChildId(-7), text}) {
+    BSTR name = nullptr;
+    json += (json.size() > 1 ? ", " : "") + HexResult(object->get_accName(id, &name));
+    ::SysFreeString(name);
+  }
+  ::VariantClear(&text);
+  return json + "]";
+}
+
+std::string Describe(IAccessible* object, LONG id) {
+  const VARIANT child = ChildId(id);
   std::string json = "{\"id\": " + std::to_string(id);
   json += ", \"name\": " + TextProperty([&](BSTR* t) { return object->get_accName(child, t); });
   json += ", \"role\": " + RoleOf(object, child);
@@ -129,6 +187,11 @@ std::string Describe(IAccessible* object, LONG id) {
   json += ", \"location\": " + LocationOf(object, child);
   json += ", \"default_action\": " +
           TextProperty([&](BSTR* t) { return object->get_accDefaultAction(child, t); });
+  if (id != CHILDID_SELF) {
+    json += ", \"hit\": " + HitAtCentre(object, child);
+    json += ", \"next\": " + Navigate(object, NAVDIR_NEXT, id);
+    json += ", \"previous\": " + Navigate(object, NAVDIR_PREVIOUS, id);
+  }
   return json;
 }
 
@@ -136,7 +199,16 @@ int PrintTree(IAccessible* object) {
   LONG count = 0;
   if (object->get_accChildCount(&count) != S_OK)
     return 1;
-  std::string json = Describe(object, CHILDID_SELF) + ", \"children\": [";
+  VARIANT focus;
+  ::VariantInit(&focus);
+  const HRESULT focusResult = object->get_accFocus(&focus);
+  std::string json = Describe(object, CHILDID_SELF);
+  json += ", \"focus\": " + ChildIdJson(focusResult, focus);
+  ::VariantClear(&focus);
+  json += ", \"first\": " + Navigate(object, NAVDIR_FIRSTCHILD, CHILDID_SELF);
+  json += ", \"last\": " + Navigate(object, NAVDIR_LASTCHILD, CHILDID_SELF);
+  json += ", \"invalid\": " + InvalidIds(object, count);
+  json += ", \"children\": [";
   for (LONG id = 1; id <= count; ++id)
     json += (id > 1 ? ",\n  " : "\n  ") + Describe(object, id) + "}";
   json += "]}\n";
@@ -145,11 +217,7 @@ int PrintTree(IAccessible* object) {
 }
 
 int DoDefaultAction(IAccessible* object, LONG id) {
-  VARIANT child;
-  ::VariantInit(&child);
-  child.vt = VT_I4;
-  child.lVal = id;
-  const HRESULT result = object->accDoDefaultAction(child);
+  const HRESULT result = object->accDoDefaultAction(ChildId(id));
   std::printf("result=0x%08lx\n", static_cast<unsigned long>(result));
   return result == S_OK ? 0 : 1;
 }

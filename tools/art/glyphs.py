@@ -1,4 +1,5 @@
-"""The 32 x 32 button glyphs: close, minimise, check boxes and the chevrons.
+"""The 32 x 32 button glyphs: close, minimise, check boxes and the chevrons, drawn natively
+for each display scale (40, 48 and 64 pixels at 125, 150 and 200 %).
 
 The buttons drop every pixel of the key colour exactly and copy every other pixel as it
 is, so a glyph cannot carry transparency. Its anti-aliased edges are therefore blended
@@ -6,7 +7,7 @@ with the very pixels of the page picture that will lie under it, which makes the
 smooth in place; pixels the glyph does not touch are the key colour.
 """
 
-from raster import Image, bar, oriented, polygon_mask, polyline, ring, rounded_rect
+from raster import Image, bar, oriented, polygon_mask, polyline, ring, rounded_rect, transform
 
 SIZE = 32
 KEY_COLOUR = (115, 147, 222)
@@ -56,31 +57,35 @@ def chevron(up):
     return polyline([(11.5, top), (16.0, bottom), (20.5, top)], 2.0)
 
 
-def render(layers, backdrop):
-    """The glyph of |layers| ((contours, colour) painted in order) over |backdrop|.
+def render(layers, backdrop, scale=1.0):
+    """The glyph of |layers| ((contours, colour) painted in order, in the 32 x 32 design)
+    drawn at |scale| over |backdrop|, a picture of the glyph's scaled size.
 
     Returns top-down rows of (reds, greens, blues). Untouched pixels get the key colour;
     a blended edge pixel that happens to equal the key colour is moved one step in blue.
     """
-    img = backdrop.crop(0, 0, SIZE, SIZE)
-    touched = [0.0] * (SIZE * SIZE)
+    size = backdrop.width
+    img = backdrop.crop(0, 0, size, size)
+    touched = [0.0] * (size * size)
     for contours, colour in layers:
+        if scale != 1.0:
+            contours = [transform(points, 0.0, 0.0, scale) for points in contours]
         mask = polygon_mask(contours, SAMPLES)
         img.blend(mask, colour)
         for j, row in enumerate(mask.rows):
             y = mask.y + j
-            if row is None or not 0 <= y < SIZE:
+            if row is None or not 0 <= y < size:
                 continue
             for i, c in enumerate(row):
                 x = mask.x + i
-                if 0 <= x < SIZE and c > 0.0:
-                    k = y * SIZE + x
+                if 0 <= x < size and c > 0.0:
+                    k = y * size + x
                     touched[k] = 1.0 - (1.0 - touched[k]) * (1.0 - c)
     rows = []
-    for y in range(SIZE):
+    for y in range(size):
         reds, greens, blues = [], [], []
-        for x in range(SIZE):
-            k = y * SIZE + x
+        for x in range(size):
+            k = y * size + x
             if touched[k] < 0.5 / 255.0:
                 colour = KEY_COLOUR
             else:
@@ -105,21 +110,44 @@ def average_backdrop(pictures, left, top):
     return out
 
 
-def all_glyphs(pictures):
-    """Rows of bitmaps 105 to 118 keyed by id, given the page pictures keyed by id."""
+def scaled_backdrop(backdrop, scale):
+    """|backdrop| (32 x 32) as the window shows the picture under the glyph at |scale|: the
+    picture stretched, here bilinearly, onto the glyph's scaled size."""
+    if scale == 1.0:
+        return backdrop
+    size = round(SIZE * scale)
+    out = Image(size, size)
+    for y in range(size):
+        fy = min(max((y + 0.5) / scale - 0.5, 0.0), SIZE - 1.0)
+        y0 = min(int(fy), SIZE - 2)
+        ty = fy - y0
+        for x in range(size):
+            fx = min(max((x + 0.5) / scale - 0.5, 0.0), SIZE - 1.0)
+            x0 = min(int(fx), SIZE - 2)
+            tx = fx - x0
+            corners = [backdrop.pixel(x0 + dx, y0 + dy) for dy in (0, 1) for dx in (0, 1)]
+            weights = [(1 - tx) * (1 - ty), tx * (1 - ty), (1 - tx) * ty, tx * ty]
+            out.set_pixel(x, y, tuple(sum(w * c[k] for w, c in zip(weights, corners))
+                                      for k in range(3)))
+    return out
+
+
+def all_glyphs(pictures, scale=1.0):
+    """Rows of bitmaps 105 to 118 at |scale| keyed by id, given the page pictures (at 100 %)
+    keyed by id."""
     top_right = [pictures[i] for i in TOP_RIGHT_PICTURES]
-    under_close = average_backdrop(top_right, *CLOSE_AT)
-    under_minimise = average_backdrop(top_right, *MINIMIZE_AT)
-    under_box = pictures[102].crop(*CHECK_BOX_AT, SIZE, SIZE)
-    under_arrow = pictures[102].crop(*ARROW_AT, SIZE, SIZE)
-    close_normal = render([(cross(), GREY)], under_close)
-    close_hover = render([(cross(), WHITE)], under_close)
-    minimise_normal = render([(minimise_bar(), GREY)], under_minimise)
-    minimise_hover = render([(minimise_bar(), WHITE)], under_minimise)
-    checked = render([(filled_box(), WHITE), (tick(), TICK_BLUE)], under_box)
-    unchecked = render([(empty_box(), WHITE)], under_box)
-    collapse = render([(circle_outline(), WHITE), (chevron(True), WHITE)], under_arrow)
-    expand = render([(circle_outline(), WHITE), (chevron(False), WHITE)], under_arrow)
+    under_close = scaled_backdrop(average_backdrop(top_right, *CLOSE_AT), scale)
+    under_minimise = scaled_backdrop(average_backdrop(top_right, *MINIMIZE_AT), scale)
+    under_box = scaled_backdrop(pictures[102].crop(*CHECK_BOX_AT, SIZE, SIZE), scale)
+    under_arrow = scaled_backdrop(pictures[102].crop(*ARROW_AT, SIZE, SIZE), scale)
+    close_normal = render([(cross(), GREY)], under_close, scale)
+    close_hover = render([(cross(), WHITE)], under_close, scale)
+    minimise_normal = render([(minimise_bar(), GREY)], under_minimise, scale)
+    minimise_hover = render([(minimise_bar(), WHITE)], under_minimise, scale)
+    checked = render([(filled_box(), WHITE), (tick(), TICK_BLUE)], under_box, scale)
+    unchecked = render([(empty_box(), WHITE)], under_box, scale)
+    collapse = render([(circle_outline(), WHITE), (chevron(True), WHITE)], under_arrow, scale)
+    expand = render([(circle_outline(), WHITE), (chevron(False), WHITE)], under_arrow, scale)
     return {
         105: close_normal, 106: close_hover, 107: close_hover,
         108: minimise_normal, 109: minimise_hover, 110: minimise_hover,

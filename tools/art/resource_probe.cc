@@ -4,7 +4,7 @@
 //   ui-language 0x0804
 //   string 200 Orbavintel浏览器 v1.0        (through LoadStringW: the loader picks the table)
 //   table 2052 219 安装失败，...            (every id of both tables, by explicit language)
-//   bitmap 102 1000x600 24                 (through LoadImageW as a DIB section)
+//   bitmap 102 1000x600 24                 (decoded as the installer decodes it)
 //   icon-entry 48x48 8                     (the icon group's directory, in order)
 //   icon-load 32 ok 32                     (LoadImageW at a size: the width it gave)
 //   version FileDescription Orbavintel Browser Installer
@@ -20,18 +20,11 @@
 
 #include "base/win/scoped_handle.h"
 #include "base/win/text_conversion.h"
+#include "installer/ui/gdi_handles.h"
+#include "installer/ui/png_picture.h"
 #include "installer/ui/resources/resource_ids.h"
 
 namespace {
-
-// Bitmaps from LoadImageW, and the colour and mask bitmaps GetIconInfo hands out.
-struct BitmapTraits {
-  using Type = HBITMAP;
-  static Type Invalid() { return nullptr; }
-  static bool IsValid(Type b) { return b != nullptr; }
-  static void Close(Type b) { ::DeleteObject(b); }
-};
-using UniqueBitmap = ScopedResource<BitmapTraits>;
 
 // Icons from LoadImageW.
 struct IconTraits {
@@ -94,8 +87,7 @@ void PrintStrings() {
 
 void PrintBitmaps() {
   for (int id = kFirstBitmapId; id <= kLastBitmapId; ++id) {
-    UniqueBitmap image(static_cast<HBITMAP>(LoadImageW(
-        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    UniqueBitmap image = DecodePngResource(GetModuleHandleW(nullptr), id);
     if (!image) {
       PrintLine(L"bitmap " + std::to_wstring(id) + L" <missing>");
       continue;

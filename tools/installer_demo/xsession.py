@@ -74,12 +74,12 @@ def start_xvfb(screen="1280x1024x24", timeout=20.0):
 class Display:
     """An X display: the given one, or a private Xvfb started here and ended on close."""
 
-    def __init__(self, display=None):
+    def __init__(self, display=None, screen="1280x1024x24"):
         self.server = None
         if display:
             self.name = display
             return
-        self.server, self.name = start_xvfb()
+        self.server, self.name = start_xvfb(screen)
 
     def env(self, extra=None):
         env = dict(os.environ)
@@ -128,6 +128,16 @@ def stop_wine(build_dir):
     env = dict(os.environ, WINEPREFIX=str(x11_prefix(build_dir)))
     subprocess.run(["wineserver", "-k"], env=env, stderr=subprocess.DEVNULL)
     subprocess.run(["wineserver", "-w"], env=env, stderr=subprocess.DEVNULL)
+
+
+def set_display_scale(build_dir, display, dpi):
+    """The display scale (LogPixels) programs started afterwards in the scripts' prefix
+    read. On |display|: the first program of a prefix binds its desktop to a display."""
+    env = display.env({"WINE_BUILD_DIR": str(build_dir),
+                       "WINEPREFIX_OVERRIDE": str(x11_prefix(build_dir))})
+    subprocess.run([str(WINE_RUN), "reg", "add", r"HKCU\Control Panel\Desktop", "/v",
+                    "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=env,
+                   check=True, capture_output=True)
 
 
 def start_installer(build_dir, display, *args, lang=None, env=None, log=None):

@@ -1,0 +1,145 @@
+#include "installer/ui/png_picture.h"
+
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <cstring>
+#include <vector>
+
+#include "base/win/debug_output.h"
+
+namespace {
+
+// Defined here rather than taken from a static library: the imaging component is reached
+// through COM alone. {CACAF262-9370-4615-A13B-9F5539DA4C0A}
+const CLSID kImagingFactoryClass = {0xcacaf262,
+                                    0x9370,
+                                    0x4615,
+                                    {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
+// IWICImagingFactory, {EC5EC8A9-C395-4314-9C77-54D7A935FF70}.
+const IID kImagingFactoryInterface = {0xec5ec8a9,
+                                      0xc395,
+                                      0x4314,
+                                      {0x9c, 0x77, 0x54, 0xd7, 0xa9, 0x35, 0xff, 0x70}};
+// GUID_WICPixelFormat24bppBGR, the byte order of a 24-bit DIB.
+const GUID kPixelFormat24bppBgr = {0x6fddc324,
+                                   0x4e03,
+                                   0x4bfe,
+                                   {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0c}};
+
+template <typename Interface>
+struct ComTraits {
+  using Type = Interface*;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type p) { return p != nullptr; }
+  static void Close(Type p) { p->Release(); }
+};
+template <typename Interface>
+using ComPointer = ScopedResource<ComTraits<Interface>>;
+
+// COM for the duration of one decode, unless the thread has it already (in any apartment).
+class ScopedCom {
+ public:
+  ScopedCom() : result(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ScopedCom() {
+    if (SUCCEEDED(result))
+      ::CoUninitialize();
+  }
+  ScopedCom(const ScopedCom&) = delete;
+  ScopedCom& operator=(const ScopedCom&) = delete;
+
+ private:
+  HRESULT result;
+};
+
+struct ResourceBytes {
+  const BYTE* data = nullptr;
+  DWORD size = 0;
+};
+
+ResourceBytes FindPng(HINSTANCE instance, int id) {
+  const HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(id), kPngResourceType);
+  if (!found)
+    return {};
+  // Resources are mapped with the module: nothing to free.
+  const HGLOBAL loaded = ::LoadResource(instance, found);
+  const void* data = loaded ? ::LockResource(loaded) : nullptr;
+  if (!data)
+    return {};
+  return {static_cast<const BYTE*>(data), ::SizeofResource(instance, found)};
+}
+
+// The decoded pixels, top-down rows of |stride| bytes; false on any failure.
+bool DecodeBgr(const ResourceBytes& png,
+               UINT& width,
+               UINT& height,
+               UINT& stride,
+               std::vector<BYTE>& pixels) {
+  ComPointer<IWICImagingFactory> factory;
+  if (FAILED(::CoCreateInstance(kImagingFactoryClass, nullptr, CLSCTX_INPROC_SERVER,
+                                kImagingFactoryInterface,
+                                reinterpret_cast<void**>(factory.Receive())))) {
+    return false;
+  }
+  ComPointer<IWICStream> stream;
+  if (FAILED(factory.get()->CreateStream(stream.Receive())) ||
+      FAILED(stream.get()->InitializeFromMemory(const_cast<BYTE*>(png.data), png.size))) {
+    return false;
+  }
+  ComPointer<IWICBitmapDecoder> decoder;
+  ComPointer<IWICBitmapFrameDecode> frame;
+  ComPointer<IWICFormatConverter> converter;
+  if (FAILED(factory.get()->CreateDecoderFromStream(
+          stream.get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Receive())) ||
+      FAILED(decoder.get()->GetFrame(0, frame.Receive())) ||
+      FAILED(factory.get()->CreateFormatConverter(converter.Receive())) ||
+      FAILED(converter.get()->Initialize(frame.get(), kPixelFormat24bppBgr, WICBitmapDitherTypeNone,
+                                         nullptr, 0.0, WICBitmapPaletteTypeCustom)) ||
+      FAILED(converter.get()->GetSize(&width, &height)) || width == 0 || height == 0) {
+    return false;
+  }
+  // A DIB's rows are padded to four bytes.
+  stride = (width * 3 + 3) / 4 * 4;
+  pixels.resize(static_cast<size_t>(stride) * height);
+  return SUCCEEDED(converter.get()->CopyPixels(nullptr, stride, static_cast<UINT>(pixels.size()),
+                                               pixels.data()));
+}
+
+}  // namespace
+
+bool HasPngResource(HINSTANCE instance, int id) {
+  return ::FindResourceW(instance, MAKEINTRESOURCEW(id), kPngResourceType) != nullptr;
+}
+
+UniqueBitmap DecodePngResource(HINSTANCE instance, int id) {
+  const ResourceBytes png = FindPng(instance, id);
+  if (!png.data)
+    return UniqueBitmap();
+  const ScopedCom com;
+  UINT width = 0;
+  UINT height = 0;
+  UINT stride = 0;
+  std::vector<BYTE> pixels;
+  if (!DecodeBgr(png, width, height, stride, pixels)) {
+    WriteDebugLineF("Fail decode picture %d.\n", id);
+    return UniqueBitmap();
+  }
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = static_cast<LONG>(width);
+  // Bottom-up, as the pictures were stored before they were compressed.
+  info.bmiHeader.biHeight = static_cast<LONG>(height);
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || !bits)
+    return UniqueBitmap();
+  CountGdiObjectCreated();
+  BYTE* target = static_cast<BYTE*>(bits);
+  for (UINT y = 0; y < height; ++y)
+    std::memcpy(target + static_cast<size_t>(height - 1 - y) * stride,
+                pixels.data() + static_cast<size_t>(y) * stride, stride);
+  return bitmap;
+}

@@ -1,0 +1,200 @@
+"""The wizard at every display scale: unchanged to the pixel at 96 DPI, scaled with native
+art and text at 120 and 144 DPI.
+
+Wine reads the display scale from HKCU\\Control Panel\\Desktop LogPixels when a process
+starts, so each run sets it in the prefix before starting the installer.
+"""
+
+import hashlib
+import json
+import os
+import pathlib
+import subprocess
+
+import pytest
+
+from conftest import BUILD_DIR, run_wine, start_xvfb, wait_until, wine_path
+from installer_support import (CLOSE, INSTALL, TOGGLE, InstallerRun, Probe,  # noqa: F401
+                               gui_env, installer_prefix, probe, start_installer)
+from keyboard_support import accessible_tree
+
+LOCALES = {"en": "C.UTF-8", "zh": "zh_CN.UTF-8"}
+# Digests of the window's pixels on each page at 96 DPI, taken by this test from the build
+# before the wizard learned to scale; a failure prints what the window shows now.
+REFERENCE = pathlib.Path(__file__).with_name("pages_96dpi.json")
+KEY_COLOUR = bytes((115, 147, 222))
+# Rows of the installing page's progress strip, which advances while it is captured.
+STRIP_ROWS = (460, 466)
+
+
+def x_window(display):
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
+                            "^Orbavintel Browser Installer$"], capture_output=True, text=True,
+                           env={"DISPLAY": display}).stdout.split()
+    return found[0] if found else None
+
+
+def window_rgb(display, xid):
+    """The X window's pixels now: (width, height, RGB bytes)."""
+    geometry = subprocess.run(["xdotool", "getwindowgeometry", xid], capture_output=True,
+                              text=True, env={"DISPLAY": display}).stdout
+    size = [line.split()[-1] for line in geometry.splitlines() if "Geometry:" in line][0]
+    width, height = map(int, size.split("x"))
+    shot = subprocess.run(["import", "-window", xid, "-depth", "8", "rgb:-"], check=True,
+                          capture_output=True, env={"DISPLAY": display}).stdout
+    return width, height, shot
+
+
+def page_digest(display, xid, page, strip_rows=STRIP_ROWS):
+    width, height, shot = window_rgb(display, xid)
+    if page == 2:
+        top, bottom = strip_rows
+        shot = shot[:top * width * 3] + bytes((bottom - top) * width * 3) + shot[
+            bottom * width * 3:]
+    return f"{width}x{height}:" + hashlib.sha256(shot).hexdigest()
+
+
+def walk_pages(installer, probe, tmp_path, scale=1.0):
+    """Shows pages 0, 1, 0 again, 2 and 3 in turn, yielding each page number once the window
+    has it; at |scale| the clicks land where the scaled widgets are."""
+    def at(point):
+        return tuple(round(v * scale) for v in point)
+
+    def client(height):
+        return f"{round(1000 * scale)},{round(height * scale)}"
+
+    yield 0
+    probe.click(at(TOGGLE))
+    assert wait_until(lambda: probe.find()["client"] == client(740))
+    yield 1
+    probe.click(at(TOGGLE))
+    assert wait_until(lambda: probe.find()["client"] == client(600))
+    yield 0
+    probe.click(at(INSTALL))
+    assert installer.wait_for_debug("InstallerView::PerformOfflineInstall.\n")
+    yield 2
+    (tmp_path / "release").touch()
+    assert installer.wait_for_debug("\nInstallerView::DoneSetup: ")
+    yield 3
+
+
+def start_held(start_installer, tmp_path, lang, extra=None):
+    """An installer whose stand-in holds the installing page until tmp_path/release."""
+    env = {"LC_ALL": LOCALES[lang], "ORBAVINTEL_STANDIN_NO_INSTALL": "1",
+           "ORBAVINTEL_STANDIN_WAIT_FOR": wine_path(tmp_path / "release")}
+    env.update(extra or {})
+    return start_installer(env=env)
+
+
+@pytest.mark.parametrize("lang", LOCALES)
+def test_pages_at_96_dpi_are_unchanged_to_the_pixel(lang, start_installer, probe, gui_env,
+                                                    tmp_path):
+    reference = json.loads(REFERENCE.read_text())
+    display = gui_env["DISPLAY"]
+    # The pointer off the window, so no widget shows its hover look.
+    subprocess.run(["xdotool", "mousemove", "0", "0"], env={"DISPLAY": display}, check=True)
+    installer = start_held(start_installer, tmp_path, lang)
+    probe.find_visible()
+    assert wait_until(lambda: x_window(display), timeout=10)
+    xid = x_window(display)
+    shown = {}
+    for step, page in enumerate(walk_pages(installer, probe, tmp_path)):
+        key = f"{lang}-{step}-page{page}"
+        # Paints land a moment after the page changes.
+        wait_until(lambda: page_digest(display, xid, page) == reference.get(key), timeout=5,
+                   interval=0.3)
+        shown[key] = page_digest(display, xid, page)
+    probe.click(CLOSE)
+    assert installer.wait().returncode == 0
+    assert shown == {key: reference.get(key) for key in shown}, json.dumps(shown, indent=1)
+
+
+HIDPI_PREFIX = BUILD_DIR / "wineprefix-installer-hidpi"
+# Large enough for the custom page at 200 % (2000 x 1480).
+HIDPI_SCREEN = (2560, 1600)
+
+
+@pytest.fixture(scope="module")
+def hidpi_env():
+    """A display large enough for every scale, with a prefix of its own: Wine binds a
+    prefix's programs to the display its desktop started on, and the tests' shared display
+    is 1280 x 1024."""
+    server, display = start_xvfb(f"{HIDPI_SCREEN[0]}x{HIDPI_SCREEN[1]}x24")
+    env = {"WINEPREFIX_OVERRIDE": str(HIDPI_PREFIX), "DISPLAY": display}
+    yield env
+    prefix_env = dict(os.environ, WINEPREFIX=str(HIDPI_PREFIX))
+    subprocess.run(["wineserver", "-k"], env=prefix_env, stderr=subprocess.DEVNULL)
+    subprocess.run(["wineserver", "-w"], env=prefix_env, stderr=subprocess.DEVNULL)
+    server.terminate()
+    server.wait(timeout=10)
+
+
+def set_display_scale(env, dpi):
+    """The scale every program started afterwards in the prefix reads."""
+    run_wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t",
+             "REG_DWORD", "/d", str(dpi), "/f", env=env)
+
+
+def ink_rows(display, xid, area):
+    """The rows of |area| (left, top, right, bottom) holding white text pixels."""
+    width, _, shot = window_rgb(display, xid)
+    left, top, right, bottom = area
+    rows = []
+    for y in range(top, bottom):
+        line = shot[(y * width + left) * 3:(y * width + right) * 3]
+        if any(line[i] > 200 and line[i + 1] > 200 and line[i + 2] > 200
+               for i in range(0, len(line), 3)):
+            rows.append(y)
+    return rows
+
+
+def shows_key_colour(display, xid):
+    _, _, shot = window_rgb(display, xid)
+    at = shot.find(KEY_COLOUR)
+    while at != -1 and at % 3:
+        at = shot.find(KEY_COLOUR, at + 1)
+    return at != -1
+
+
+@pytest.mark.parametrize("dpi", [120, 144])
+@pytest.mark.parametrize("lang", LOCALES)
+def test_scaled_window_main_button_text_and_pages(dpi, lang, hidpi_env, tmp_path):
+    scale = dpi / 96
+    set_display_scale(hidpi_env, dpi)
+    env = dict(hidpi_env, LC_ALL=LOCALES[lang], ORBAVINTEL_STANDIN_NO_INSTALL="1",
+               ORBAVINTEL_STANDIN_WAIT_FOR=wine_path(tmp_path / "release"),
+               ORBAVINTEL_STANDIN_BROWSER_SECONDS="0")
+    installer = InstallerRun(env)
+    probe = Probe(hidpi_env)
+    try:
+        window = probe.find_visible(timeout=30)
+        assert window is not None
+        width, height = round(1000 * scale), round(600 * scale)
+        assert window["client"] == f"{width},{height}"
+        left, top = map(int, window["rect"].split(",")[:2])
+        assert (left, top) == ((HIDPI_SCREEN[0] - width) // 2, (HIDPI_SCREEN[1] - height) // 2)
+        tree = accessible_tree(hidpi_env, window["window"])
+        install = tree["children"][0]
+        assert install["location"] == [left + round(350 * scale), top + round(400 * scale),
+                                       round(300 * scale), round(72 * scale)]
+        display = hidpi_env["DISPLAY"]
+        assert wait_until(lambda: x_window(display), timeout=10)
+        xid = x_window(display)
+        # The title is text drawn at the scaled height, not a stretched 96-DPI picture of it.
+        assert wait_until(lambda: ink_rows(display, xid, (0, 0, round(300 * scale),
+                                                          round(60 * scale))), timeout=5)
+        rows = ink_rows(display, xid, (0, 0, round(300 * scale), round(60 * scale)))
+        # So is the main button's text, inside its white frame (17 rows at 96 DPI).
+        inside = [round(v * scale) for v in (356, 406, 644, 466)]
+        button_rows = ink_rows(display, xid, inside)
+        assert button_rows[-1] - button_rows[0] + 1 >= round(16 * scale)
+        seen = set()
+        for page in walk_pages(installer, probe, tmp_path, scale):
+            seen.add(page)
+            # The glyphs drawn for this scale keep their key colour off the screen too.
+            assert wait_until(lambda: not shows_key_colour(display, xid), timeout=5), page
+        assert seen == {0, 1, 2, 3}
+        assert rows[-1] - rows[0] + 1 >= round(14 * scale)
+    finally:
+        installer.stop()
+        set_display_scale(hidpi_env, 96)
