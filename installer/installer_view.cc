@@ -25,8 +25,8 @@ void SetImages(XButton* button, const StateImages& ids) {
 
 }  // namespace
 
-InstallerView::InstallerView(bool silent, bool autoLaunch, bool makeDefault)
-    : silent(silent), autoLaunch(autoLaunch), makeDefault(makeDefault) {}
+InstallerView::InstallerView(bool silentRun, bool launchWhenDone, bool askForDefault)
+    : silent(silentRun), autoLaunch(launchWhenDone), makeDefault(askForDefault) {}
 
 InstallerView::~InstallerView() = default;
 

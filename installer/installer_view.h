@@ -24,7 +24,7 @@ class XProgressBar;
 // and PerformOfflineInstall, which run on the install worker.
 class InstallerView : public XRootView, public XViewListener, public ThreadDelegate {
  public:
-  InstallerView(bool silent, bool autoLaunch, bool makeDefault);
+  InstallerView(bool silentRun, bool launchWhenDone, bool askForDefault);
   ~InstallerView() override;
 
   // Builds the pictures and widgets, sets the default install folder and, when silent,

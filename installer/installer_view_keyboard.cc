@@ -87,13 +87,13 @@ void InstallerView::OnCloseRequested() {
 }
 
 std::vector<XView*> InstallerView::AccessibleChildren() const {
-  std::vector<XView*> children = PageWidgets();
+  std::vector<XView*> accessible = PageWidgets();
   for (XView* text : {static_cast<XView*>(featureLeftLabel), static_cast<XView*>(featureRightLabel),
                       static_cast<XView*>(finishedLabel)}) {
     if (text->IsVisible())
-      children.push_back(text);
+      accessible.push_back(text);
   }
   if (page.load() == kInstallingPage && progressBar->IsVisible())
-    children.push_back(progressBar);
-  return children;
+    accessible.push_back(progressBar);
+  return accessible;
 }

@@ -79,7 +79,7 @@ HRESULT ReturnLong(LONG value, VARIANT* out) {
 // reader holds it; after the window is gone it only answers CO_E_OBJNOTCONNECTED.
 class ClientAccessible final : public IAccessible {
  public:
-  ClientAccessible(HWND window, XRootView* root) : window(window), root(root) {}
+  ClientAccessible(HWND host, XRootView* view) : window(host), root(view) {}
 
   void Disconnect() { root = nullptr; }
 

@@ -11,8 +11,9 @@ class DisplayScale {
  public:
   static constexpr int kBaseDpi = 96;
 
-  // |dpi| below 96 counts as 96: the wizard never shrinks below its own size.
-  explicit DisplayScale(int dpi = kBaseDpi) : dpi(dpi < kBaseDpi ? kBaseDpi : dpi) {}
+  // |dotsPerInch| below 96 counts as 96: the wizard never shrinks below its own size.
+  explicit DisplayScale(int dotsPerInch = kBaseDpi)
+      : dpi(dotsPerInch < kBaseDpi ? kBaseDpi : dotsPerInch) {}
 
   int Dpi() const { return dpi; }
   bool IsBase() const { return dpi == kBaseDpi; }

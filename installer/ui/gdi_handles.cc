@@ -14,10 +14,10 @@ void MemoryDcTraits::Close(HDC h) {
     --memoryDcsAlive;
 }
 
-ScopedSelectObject::ScopedSelectObject(HDC dc, HGDIOBJ object)
-    : dc(dc && object ? dc : nullptr), previous(nullptr) {
-  if (this->dc)
-    previous = ::SelectObject(this->dc, object);
+ScopedSelectObject::ScopedSelectObject(HDC target, HGDIOBJ object)
+    : dc(target && object ? target : nullptr), previous(nullptr) {
+  if (dc)
+    previous = ::SelectObject(dc, object);
 }
 
 ScopedSelectObject::~ScopedSelectObject() {
@@ -25,7 +25,7 @@ ScopedSelectObject::~ScopedSelectObject() {
     ::SelectObject(dc, previous);
 }
 
-PaintDc::PaintDc(HWND window) : window(window), dc(::BeginPaint(window, &paint)) {}
+PaintDc::PaintDc(HWND painted) : window(painted), dc(::BeginPaint(painted, &paint)) {}
 
 PaintDc::~PaintDc() {
   ::EndPaint(window, &paint);

@@ -41,11 +41,11 @@ struct WindowTraits {
 };
 using UniqueWindow = ScopedResource<WindowTraits>;
 
-// Selects |object| into |dc| and puts the previous object back on scope exit. A null |dc|
+// Selects |object| into |target| and puts the previous object back on scope exit. A null |target|
 // or |object| selects nothing.
 class ScopedSelectObject {
  public:
-  ScopedSelectObject(HDC dc, HGDIOBJ object);
+  ScopedSelectObject(HDC target, HGDIOBJ object);
   ~ScopedSelectObject();
   ScopedSelectObject(const ScopedSelectObject&) = delete;
   ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
@@ -58,7 +58,7 @@ class ScopedSelectObject {
 // BeginPaint in the constructor, EndPaint in the destructor; the only release of a paint DC.
 class PaintDc {
  public:
-  explicit PaintDc(HWND window);
+  explicit PaintDc(HWND painted);
   ~PaintDc();
   PaintDc(const PaintDc&) = delete;
   PaintDc& operator=(const PaintDc&) = delete;

@@ -9,7 +9,7 @@ constexpr UINT kButtonTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_N
 
 }  // namespace
 
-XButton::XButton(XViewListener* listener) : listener(listener) {
+XButton::XButton(XViewListener* clickListener) : listener(clickListener) {
   // Nothing inside a button is ever the mouse target; the button itself stays one, even
   // when disabled, so it never lets a drag through to the window.
   searchChildren = false;

@@ -20,8 +20,8 @@ class XButton : public XView {
   // The colour that image pixels use for "transparent".
   static constexpr COLORREF kImageKeyColor = RGB(115, 147, 222);
 
-  // |listener| may be null; it is not owned and must outlive the button.
-  explicit XButton(XViewListener* listener);
+  // |clickListener| may be null; it is not owned and must outlive the button.
+  explicit XButton(XViewListener* clickListener);
 
   // Stores the id and drops the bitmap already loaded for |state|. No invalidation.
   void SetStateImage(ButtonState state, UINT bitmapId);

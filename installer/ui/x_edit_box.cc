@@ -27,7 +27,7 @@ LRESULT CALLBACK EditKeysProc(HWND control, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-XEditBox::XEditBox(HWND parentWindow) : parentWindow(parentWindow) {
+XEditBox::XEditBox(HWND parent) : parentWindow(parent) {
   hitTestable = false;
   focusable = true;
 }

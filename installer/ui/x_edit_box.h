@@ -16,8 +16,8 @@ class XEditBox : public XView {
   // Characters GetText reads, terminator included.
   static constexpr int kTextBufferSize = 260;
 
-  // |parentWindow| is the installer window, the native control's parent.
-  explicit XEditBox(HWND parentWindow);
+  // |parent| is the installer window, the native control's parent.
+  explicit XEditBox(HWND parent);
 
   void SetText(const std::wstring& text);
   // At most 259 characters; empty without a control.

@@ -2,8 +2,8 @@
 
 #include "installer/ui/toolkit_font.h"
 
-XLabel::XLabel(std::wstring text, int height, COLORREF textColor)
-    : text(std::move(text)), textColor(textColor) {
+XLabel::XLabel(std::wstring initialText, int height, COLORREF color)
+    : text(std::move(initialText)), textColor(color) {
   fontHeight = height;
   hitTestable = false;
 }

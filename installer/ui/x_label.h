@@ -10,7 +10,7 @@
 class XLabel : public XView {
  public:
   // The font of |height| pixels at 96 DPI is made when the label is attached.
-  XLabel(std::wstring text, int height, COLORREF textColor);
+  XLabel(std::wstring initialText, int height, COLORREF color);
 
   const std::wstring& GetText() const { return text; }
   std::wstring GetAccessibleName() const override { return text; }

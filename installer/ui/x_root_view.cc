@@ -152,9 +152,9 @@ void XRootView::AnnounceFocus() const {
 }
 
 long XRootView::AccessibleChildId(const XView* view) const {
-  const std::vector<XView*> children = AccessibleChildren();
-  const auto found = std::find(children.begin(), children.end(), view);
-  return found == children.end() ? 0 : static_cast<long>(found - children.begin()) + 1;
+  const std::vector<XView*> accessible = AccessibleChildren();
+  const auto found = std::find(accessible.begin(), accessible.end(), view);
+  return found == accessible.end() ? 0 : static_cast<long>(found - accessible.begin()) + 1;
 }
 
 void XRootView::Announce(DWORD event, const XView* view) const {

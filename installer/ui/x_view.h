@@ -24,7 +24,7 @@ class XView {
 
   // Called by Attach once instance and window are stored: create GDI objects, native
   // controls and children here.
-  virtual void OnCreate(HINSTANCE instance, HWND window) {}
+  virtual void OnCreate(HINSTANCE moduleInstance, HWND hostWindow) {}
   // Place whatever depends on the rectangle; runs after the children's own layout.
   virtual void OnLayout() {}
   // Draw the view's own rectangle into |dc| (the back buffer), before the children.
@@ -37,7 +37,7 @@ class XView {
   // Font height or underline changed through SetFont.
   virtual void OnFontChanged() {}
   // Visibility changed through SetVisible.
-  virtual void OnVisibleChanged(bool visible) {}
+  virtual void OnVisibleChanged(bool nowVisible) {}
   // A native child control sent a text-change notification to the window.
   virtual void OnCommand(UINT message, WPARAM wParam, LPARAM lParam) {}
   // The display scale changed through SetScale: drop what was made for the old one (fonts,

@@ -109,7 +109,7 @@ TEST(LabelTest, LabelsNeverTakeTheMouse) {
 // Counts the pixels of |color| in row |y| of a 32-bit top-down DIB section.
 class Canvas {
  public:
-  Canvas(int width, int height) : width(width) {
+  Canvas(int canvasWidth, int height) : width(canvasWidth) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;

@@ -10,8 +10,8 @@ namespace {
 // Records every virtual call into a shared journal, tagged with the view's name.
 class Probe : public XView {
  public:
-  Probe(std::string name, std::vector<std::string>* journal, RECT where, bool hittable = true)
-      : name(std::move(name)), journal(journal) {
+  Probe(std::string probeName, std::vector<std::string>* log, RECT where, bool hittable = true)
+      : name(std::move(probeName)), journal(log) {
     rect = where;
     hitTestable = hittable;
   }
