@@ -9,8 +9,8 @@ std::atomic<long> memoryDcsAlive{0};
 
 }  // namespace
 
-void MemoryDcTraits::Close(HDC h) {
-  if (::DeleteDC(h))
+void DeleteMemoryDc(HDC dc) {
+  if (::DeleteDC(dc))
     --memoryDcsAlive;
 }
 

@@ -11,35 +11,17 @@
 
 // Pens, brushes, fonts and bitmaps: released with DeleteObject. Delete only what is no longer
 // selected into a device context; ScopedSelectObject restores selections before that.
-template <typename Handle>
-struct GdiObjectTraits {
-  using Type = Handle;
-  static Type Invalid() { return nullptr; }
-  static bool IsValid(Type h) { return h != nullptr; }
-  static void Close(Type h) { ::DeleteObject(h); }
-};
-using UniqueFont = ScopedResource<GdiObjectTraits<HFONT>>;
-using UniqueBrush = ScopedResource<GdiObjectTraits<HBRUSH>>;
-using UniquePen = ScopedResource<GdiObjectTraits<HPEN>>;
-using UniqueBitmap = ScopedResource<GdiObjectTraits<HBITMAP>>;
+using UniqueFont = UniqueAny<HFONT, ::DeleteObject>;
+using UniqueBrush = UniqueAny<HBRUSH, ::DeleteObject>;
+using UniquePen = UniqueAny<HPEN, ::DeleteObject>;
+using UniqueBitmap = UniqueAny<HBITMAP, ::DeleteObject>;
 
-// Memory device contexts from CreateCompatibleDC, released with DeleteDC.
-struct MemoryDcTraits {
-  using Type = HDC;
-  static Type Invalid() { return nullptr; }
-  static bool IsValid(Type h) { return h != nullptr; }
-  static void Close(Type h);
-};
-using UniqueMemoryDc = ScopedResource<MemoryDcTraits>;
+// Memory device contexts from CreateCompatibleDC, released with DeleteDC (and counted).
+void DeleteMemoryDc(HDC dc);
+using UniqueMemoryDc = UniqueAny<HDC, DeleteMemoryDc>;
 
 // Child windows the toolkit creates itself (the edit box's native control).
-struct WindowTraits {
-  using Type = HWND;
-  static Type Invalid() { return nullptr; }
-  static bool IsValid(Type h) { return h != nullptr; }
-  static void Close(Type h) { ::DestroyWindow(h); }
-};
-using UniqueWindow = ScopedResource<WindowTraits>;
+using UniqueWindow = UniqueAny<HWND, ::DestroyWindow>;
 
 // Selects |object| into |target| and puts the previous object back on scope exit. A null |target|
 // or |object| selects nothing.

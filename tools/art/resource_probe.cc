@@ -27,13 +27,7 @@
 namespace {
 
 // Icons from LoadImageW.
-struct IconTraits {
-  using Type = HICON;
-  static Type Invalid() { return nullptr; }
-  static bool IsValid(Type i) { return i != nullptr; }
-  static void Close(Type i) { ::DestroyIcon(i); }
-};
-using UniqueIcon = ScopedResource<IconTraits>;
+using UniqueIcon = UniqueAny<HICON, ::DestroyIcon>;
 
 constexpr WORD kEnglish = 1033;
 constexpr WORD kChinese = 2052;
