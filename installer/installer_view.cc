@@ -128,21 +128,21 @@ void InstallerView::OnScaleChanged() {
   borderPen = CreateSolidPenObject(kBorderGrey, scale.Pixels(1));
 }
 
-HBITMAP InstallerView::PagePicture(int pageNumber) {
+HBITMAP InstallerView::PagePicture(WizardPage pageShown) {
   // Pages 0 and 1 show the same picture: decoded once for both.
-  const int id = kPages[pageNumber].backgroundId;
+  const int id = kPages[pageShown].backgroundId;
   for (int i = 0; i < kPageCount; ++i) {
     if (kPages[i].backgroundId == id && backgrounds[i])
       return backgrounds[i].get();
   }
-  backgrounds[pageNumber] = LoadBitmapResource(static_cast<WORD>(id));
-  return backgrounds[pageNumber].get();
+  backgrounds[pageShown] = LoadBitmapResource(static_cast<WORD>(id));
+  return backgrounds[pageShown].get();
 }
 
 // Every rectangle is worked out at 96 DPI and placed through the one scale conversion.
 void InstallerView::OnLayout() {
   const PageLayout& layout = CurrentPage();
-  const int currentPage = page.load();
+  const WizardPage currentPage = page.load();
   const int right = scale.Logical(rect.right);
   const int bottom = scale.Logical(rect.bottom);
   const int band = layout.band;

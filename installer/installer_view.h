@@ -60,7 +60,7 @@ class InstallerView : public XRootView, public XViewListener, public ThreadDeleg
   // shows no box and ends at once with a non-zero exit code.
   bool StartInstall();
   // Switches to |newPage|: window size, toggle text, path reset on page 0, layout.
-  void SetPage(int newPage);
+  void SetPage(WizardPage newPage);
   // Sets the agreement and the check box; ignored on the installing and finished pages.
   void SetAgreed(bool isAgreed);
 
@@ -73,7 +73,7 @@ class InstallerView : public XRootView, public XViewListener, public ThreadDeleg
   // Worker thread: runs PerformOfflineInstall when |thread| is this view's worker.
   void Run(WorkerThread* thread) override;
 
-  int GetPage() const { return page.load(); }
+  WizardPage GetPage() const { return page.load(); }
   bool IsAgreed() const { return agreed; }
   const std::wstring& GetInstallPath() const { return installPath; }
 
@@ -100,12 +100,12 @@ class InstallerView : public XRootView, public XViewListener, public ThreadDeleg
   // disabled ones included.
   std::vector<XView*> PageWidgets() const;
   // The widget each page starts with focused; null on the installing page.
-  XView* MainButtonOf(int wizardPage) const;
+  XView* MainButtonOf(WizardPage wizardPage) const;
   // The face of the agreement box the current agreement shows.
   XButton* AgreementBox() const;
-  // The picture of |pageNumber| at the window's scale, decoded on first use; null when
+  // The picture of |pageShown| at the window's scale, decoded on first use; null when
   // missing.
-  HBITMAP PagePicture(int pageNumber);
+  HBITMAP PagePicture(WizardPage pageShown);
   // Gives |view| the rectangle |logical| (at 96 DPI) at the window's scale.
   void Place(XView* view, const RECT& logical) const;
   void LayoutAgreementRow(const PageLayout& layout, int right, int bottom);
@@ -117,7 +117,7 @@ class InstallerView : public XRootView, public XViewListener, public ThreadDeleg
   const bool makeDefault;
   bool browserLaunched = false;
   // Also read by the install worker.
-  std::atomic<int> page{kDefaultPage};
+  std::atomic<WizardPage> page{kDefaultPage};
   std::wstring installPath;
   UniquePen borderPen;
   std::array<UniqueBitmap, kPageCount> backgrounds;

@@ -82,7 +82,7 @@ void InstallerView::SetAgreed(bool isAgreed) {
   Announce(EVENT_OBJECT_STATECHANGE, AgreementBox());
 }
 
-void InstallerView::SetPage(int newPage) {
+void InstallerView::SetPage(WizardPage newPage) {
   page.store(newPage);
   const PageLayout& layout = kPages[newPage];
   const SIZE size = scale.Pixels(SIZE{layout.width, layout.height});

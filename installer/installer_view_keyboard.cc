@@ -25,7 +25,7 @@ XButton* InstallerView::AgreementBox() const {
   return agreed ? checkedBox : uncheckedBox;
 }
 
-XView* InstallerView::MainButtonOf(int wizardPage) const {
+XView* InstallerView::MainButtonOf(WizardPage wizardPage) const {
   switch (wizardPage) {
     case kDefaultPage:
     case kCustomPage:

@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "installer/ui/resources/resource_ids.h"
+
 // The four pages of the install wizard, kept in InstallerView's page field.
 enum WizardPage : int {
   kDefaultPage = 0,
@@ -30,10 +32,10 @@ inline constexpr int kPageCount = 4;
 
 // Indexed by WizardPage.
 inline constexpr std::array<PageLayout, kPageCount> kPages = {{
-    {1000, 600, 102, 0, false, true, false, true, false, true, false},
-    {1000, 740, 102, 140, false, true, false, false, true, true, true},
-    {1000, 600, 103, 140, false, false, true, false, false, false, false},
-    {1000, 600, 104, 140, true, false, false, false, false, false, false},
+    {1000, 600, IDB_PAGE_DEFAULT, 0, false, true, false, true, false, true, false},
+    {1000, 740, IDB_PAGE_DEFAULT, 140, false, true, false, false, true, true, true},
+    {1000, 600, IDB_PAGE_INSTALLING, 140, false, false, true, false, false, false, false},
+    {1000, 600, IDB_PAGE_FINISHED, 140, true, false, false, false, false, false, false},
 }};
 
 #endif  // INSTALLER_WIZARD_PAGES_H_

@@ -200,7 +200,7 @@ TEST_F(InstallerViewTest, KeysAndPageChangesAreAnnouncedToScreenReaders) {
 
 TEST_F(InstallerViewTest, ProgressAndTheActionButtonTextAreAnnouncedForTheirChildren) {
   // The installing page without an install worker, so that nothing else moves meanwhile.
-  view->SetPage(2);
+  view->SetPage(kInstallingPage);
   const std::vector<XView*> children = view->AccessibleChildren();
   auto* progress = dynamic_cast<XProgressBar*>(children.back());
   ASSERT_NE(progress, nullptr);
