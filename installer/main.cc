@@ -56,7 +56,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   // The folder picker needs a single-threaded apartment.
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
-  SetInstallerInstance(instance);
+  SetInstallerModule(instance);
   SetRootViewFactory([switches] {
     return std::make_unique<InstallerView>(switches.silent, switches.autoLaunch,
                                            switches.makeDefault);

@@ -37,7 +37,7 @@ void RegisterClientWindow(HWND window, uint32_t packedVersion) {
   }
   PostIfWindow(window, UWM_CLIENT_REGISTERED, 0);
 
-  const BrowserUpdater* updater = GetUpdaterInstance();
+  const BrowserUpdater* updater = GetBrowserUpdater();
   if (!updater)
     return;
   char text[48];

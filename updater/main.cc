@@ -39,7 +39,7 @@ void CreateUpdater(const CommandLineArgs& args) {
   updater->SetAnswerKeys(kUpdateKeys);
   updater->SetLimits(GetTransferLimits(args));
   BrowserUpdater* const instance = updater.get();
-  SetUpdaterInstance(std::move(updater));
+  SetBrowserUpdater(std::move(updater));
   RegisterClientFromCommandLine(args.GetSwitchValueASCII("client"), version);
   instance->CheckForUpdate();
   WatchDeadlines();
@@ -93,11 +93,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     return kExitWindowNotCreated;
   SetUpdaterWindow(window);
 
-  if (!GetUpdaterInstance())
+  if (!GetBrowserUpdater())
     CreateUpdater(args);
   const int exitCode = RunMessageLoop();
   // End the updater while everything it reports to still exists: a transfer callback may
   // still be running on a WinHTTP thread.
-  SetUpdaterInstance(nullptr);
+  SetBrowserUpdater(nullptr);
   return exitCode;
 }

@@ -46,11 +46,11 @@ bool IsCurrentReport(UINT message) {
 
 }  // namespace
 
-BrowserUpdater* GetUpdaterInstance() {
+BrowserUpdater* GetBrowserUpdater() {
   return g_updater.get();
 }
 
-void SetUpdaterInstance(std::unique_ptr<BrowserUpdater> updater) {
+void SetBrowserUpdater(std::unique_ptr<BrowserUpdater> updater) {
   g_updater = std::move(updater);
 }
 

@@ -11,8 +11,8 @@ class BrowserUpdater;
 // on the window thread unless a comment says otherwise.
 
 // The single updater, or null before start-up creates it and after the window is gone.
-BrowserUpdater* GetUpdaterInstance();
-void SetUpdaterInstance(std::unique_ptr<BrowserUpdater> updater);
+BrowserUpdater* GetBrowserUpdater();
+void SetBrowserUpdater(std::unique_ptr<BrowserUpdater> updater);
 
 // The updater window, null until it is created. Any thread.
 HWND GetUpdaterWindow();

@@ -147,8 +147,8 @@ void SetRootViewFactory(RootViewFactory factory) {
   State().factory = std::move(factory);
 }
 
-void SetInstallerInstance(HINSTANCE instance) {
-  State().instance = instance;
+void SetInstallerModule(HINSTANCE module) {
+  State().instance = module;
 }
 
 void SetWindowScale(DisplayScale scale) {

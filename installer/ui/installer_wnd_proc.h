@@ -17,7 +17,7 @@ using RootViewFactory = std::function<std::unique_ptr<XRootView>()>;
 void SetRootViewFactory(RootViewFactory factory);
 
 // The module whose resources the views load. Set before the window is created.
-void SetInstallerInstance(HINSTANCE instance);
+void SetInstallerModule(HINSTANCE module);
 
 // The display scale the window is created at (its size already scaled); 96 DPI unless set.
 // Set before the window is created; WM_DPICHANGED changes it afterwards.

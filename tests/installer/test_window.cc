@@ -35,7 +35,7 @@ TestWindow::TestWindow(SIZE size, RootViewFactory factory) {
 
 void TestWindow::Create(SIZE size, RootViewFactory factory) {
   RegisterOnce();
-  SetInstallerInstance(::GetModuleHandleW(nullptr));
+  SetInstallerModule(::GetModuleHandleW(nullptr));
   ForgetRootViewForTesting();
   SetRootViewFactory(std::move(factory));
   window = ::CreateWindowExW(0, kClassName, L"test", WS_POPUP | WS_VISIBLE, 100, 100, size.cx,

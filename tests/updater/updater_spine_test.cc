@@ -22,17 +22,17 @@ class UpdaterSpineTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetClientWindowsForTesting();
-    SetUpdaterInstance(nullptr);
+    SetBrowserUpdater(nullptr);
     SetUpdaterWindow(self.get());
   }
   void TearDown() override {
-    SetUpdaterInstance(nullptr);
+    SetBrowserUpdater(nullptr);
     SetUpdaterWindow(nullptr);
     ResetClientWindowsForTesting();
   }
 
   void CreateUpdater(const char* version = "1.0.0.0") {
-    SetUpdaterInstance(std::make_unique<BrowserUpdater>(version, "", "", "", ""));
+    SetBrowserUpdater(std::make_unique<BrowserUpdater>(version, "", "", "", ""));
   }
 
   MessageWindow self;
@@ -125,7 +125,7 @@ TEST_F(UpdaterSpineTest, CommandLineClientNeedsAValidNumber) {
 TEST_F(UpdaterSpineTest, CommandLineClientWithInvalidVersionIsPackedAsZero) {
   // With 0.0.0.1 the newest, every packed version but 0 is up to date.
   CreateUpdater("0.0.0.1");
-  ASSERT_TRUE(GetUpdaterInstance()->ParseUpdateResponse(R"({"version": "0.0.0.1"})"));
+  ASSERT_TRUE(GetBrowserUpdater()->ParseUpdateResponse(R"({"version": "0.0.0.1"})"));
   const std::string handle = std::to_string(reinterpret_cast<uintptr_t>(client.get()));
   RegisterClientFromCommandLine(handle, "not-a-version");
   EXPECT_EQ(client.Take(), (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}}));
