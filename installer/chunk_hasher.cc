@@ -3,8 +3,9 @@
 #include <system_error>
 
 ChunkHasher::ChunkHasher(size_t chunkBytes) {
+  // Not zeroed: every byte hashed is read in first.
   for (auto& buffer : buffers)
-    buffer = std::make_unique<uint8_t[]>(chunkBytes);
+    buffer = std::make_unique_for_overwrite<uint8_t[]>(chunkBytes);
   try {
     thread = std::thread(&ChunkHasher::HashChunks, this);
   } catch (const std::system_error&) {

@@ -66,7 +66,7 @@ UniqueHandle CreateTarget(const wchar_t* path) {
 
 // Copies |size| bytes from |source| to |target| in chunks, hashing exactly the bytes written.
 FileCopy CopyChunks(HANDLE source, HANDLE target, DWORD size, const std::vector<uint8_t>& sha256) {
-  ChunkHasher hasher(kCopyChunkBytes);
+  ChunkHasher hasher(size < kCopyChunkBytes ? size : kCopyChunkBytes);
   for (DWORD left = size; left > 0;) {
     const DWORD chunk = left < kCopyChunkBytes ? left : kCopyChunkBytes;
     uint8_t* buffer = hasher.Next();
