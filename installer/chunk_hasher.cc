@@ -21,11 +21,11 @@ uint8_t* ChunkHasher::Next() {
   std::unique_lock<std::mutex> hold(lock);
   // The buffer comes round again after kBuffers chunks; the oldest of them must be done.
   changed.wait(hold, [this] { return added - hashed < kBuffers; });
-  return buffers[added % kBuffers].get();
+  return buffers[static_cast<size_t>(added % kBuffers)].get();
 }
 
 void ChunkHasher::Add(size_t length) {
-  const size_t slot = added % kBuffers;
+  const size_t slot = static_cast<size_t>(added % kBuffers);
   lengths[slot] = length;
   if (!thread.joinable()) {
     hasher.Update(buffers[slot].get(), length);
@@ -51,7 +51,7 @@ void ChunkHasher::HashChunks() {
     changed.wait(hold, [this] { return hashed < added || stopping; });
     if (hashed == added)
       return;
-    const size_t slot = hashed % kBuffers;
+    const size_t slot = static_cast<size_t>(hashed % kBuffers);
     hold.unlock();
     hasher.Update(buffers[slot].get(), lengths[slot]);
     hold.lock();
