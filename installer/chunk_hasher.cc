@@ -1,16 +1,11 @@
 #include "installer/chunk_hasher.h"
 
-#include <system_error>
-
 ChunkHasher::ChunkHasher(size_t chunkBytes) {
   // Not zeroed: every byte hashed is read in first.
   for (auto& buffer : buffers)
     buffer = std::make_unique_for_overwrite<uint8_t[]>(chunkBytes);
-  try {
-    thread = std::thread(&ChunkHasher::HashChunks, this);
-  } catch (const std::system_error&) {
-    // No thread: Add hashes on the caller's thread instead, which is only slower.
-  }
+  // Without a thread Add hashes on the caller's thread instead, which is only slower.
+  thread.reset(::CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
 }
 
 ChunkHasher::~ChunkHasher() {
@@ -18,26 +13,27 @@ ChunkHasher::~ChunkHasher() {
 }
 
 uint8_t* ChunkHasher::Next() {
-  std::unique_lock<std::mutex> hold(lock);
+  ::AcquireSRWLockExclusive(&lock);
   // The buffer comes round again after kBuffers chunks; the oldest of them must be done.
-  changed.wait(hold, [this] { return added - hashed < kBuffers; });
+  while (added - hashed >= kBuffers)
+    ::SleepConditionVariableSRW(&changed, &lock, INFINITE, 0);
+  ::ReleaseSRWLockExclusive(&lock);
   return buffers[static_cast<size_t>(added % kBuffers)].get();
 }
 
 void ChunkHasher::Add(size_t length) {
   const size_t slot = static_cast<size_t>(added % kBuffers);
   lengths[slot] = length;
-  if (!thread.joinable()) {
+  if (!thread) {
     hasher.Update(buffers[slot].get(), length);
     ++added;
     ++hashed;
     return;
   }
-  {
-    std::lock_guard<std::mutex> hold(lock);
-    ++added;
-  }
-  changed.notify_all();
+  ::AcquireSRWLockExclusive(&lock);
+  ++added;
+  ::ReleaseSRWLockExclusive(&lock);
+  ::WakeAllConditionVariable(&changed);
 }
 
 std::vector<uint8_t> ChunkHasher::Finish() {
@@ -45,28 +41,35 @@ std::vector<uint8_t> ChunkHasher::Finish() {
   return hasher.Finish();
 }
 
+DWORD WINAPI ChunkHasher::ThreadMain(void* self) {
+  static_cast<ChunkHasher*>(self)->HashChunks();
+  return 0;
+}
+
 void ChunkHasher::HashChunks() {
-  std::unique_lock<std::mutex> hold(lock);
+  ::AcquireSRWLockExclusive(&lock);
   for (;;) {
-    changed.wait(hold, [this] { return hashed < added || stopping; });
+    while (hashed == added && !stopping)
+      ::SleepConditionVariableSRW(&changed, &lock, INFINITE, 0);
     if (hashed == added)
-      return;
+      break;
     const size_t slot = static_cast<size_t>(hashed % kBuffers);
-    hold.unlock();
+    ::ReleaseSRWLockExclusive(&lock);
     hasher.Update(buffers[slot].get(), lengths[slot]);
-    hold.lock();
+    ::AcquireSRWLockExclusive(&lock);
     ++hashed;
-    changed.notify_all();
+    ::WakeAllConditionVariable(&changed);
   }
+  ::ReleaseSRWLockExclusive(&lock);
 }
 
 void ChunkHasher::Stop() {
-  if (!thread.joinable())
+  if (!thread)
     return;
-  {
-    std::lock_guard<std::mutex> hold(lock);
-    stopping = true;
-  }
-  changed.notify_all();
-  thread.join();
+  ::AcquireSRWLockExclusive(&lock);
+  stopping = true;
+  ::ReleaseSRWLockExclusive(&lock);
+  ::WakeAllConditionVariable(&changed);
+  ::WaitForSingleObject(thread.get(), INFINITE);
+  thread.reset();
 }

@@ -1,14 +1,14 @@
 #ifndef INSTALLER_CHUNK_HASHER_H_
 #define INSTALLER_CHUNK_HASHER_H_
 
-#include <condition_variable>
+#include <windows.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
+#include "base/win/scoped_handle.h"
 #include "updater/sha256.h"
 
 // The SHA-256 of a stream of chunks, computed on a thread of its own while the caller copies
@@ -35,18 +35,20 @@ class ChunkHasher {
  private:
   static constexpr size_t kBuffers = 3;
 
+  static DWORD WINAPI ThreadMain(void* self);
   void HashChunks();
   void Stop();
 
   std::unique_ptr<uint8_t[]> buffers[kBuffers];
   size_t lengths[kBuffers] = {};
   Sha256Hasher hasher;
-  std::mutex lock;
-  std::condition_variable changed;
+  // A slim lock and condition: waits without a kernel object (a server call under Wine).
+  SRWLOCK lock = SRWLOCK_INIT;
+  CONDITION_VARIABLE changed = CONDITION_VARIABLE_INIT;
   uint64_t added = 0;   // chunks handed over
   uint64_t hashed = 0;  // chunks hashed, in order
   bool stopping = false;
-  std::thread thread;  // declared last: it starts once everything above exists
+  UniqueHandle thread;
 };
 
 #endif  // INSTALLER_CHUNK_HASHER_H_
