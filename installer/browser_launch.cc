@@ -83,8 +83,9 @@ void InstallerView::LaunchInstalledBrowser() {
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started = {};
-  if (!::CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &started)) {
+  // Not our error mode: the browser keeps the system's crash and error boxes.
+  if (!::CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE,
+                        CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &started)) {
     WriteDebugLine("fail launch browser.\n");
     return;
   }

@@ -3,15 +3,26 @@
 #include <memory>
 #include <string>
 
+#include "base/win/debug_output.h"
 #include "base/win/scoped_handle.h"
+#include "installer/chunk_hasher.h"
+#include "updater/sha256.h"
 
 namespace {
 
 constexpr DWORD kCopyChunkBytes = 1 << 20;
 constexpr DWORD kModulePathUnits = 32768;
 
+// How a copy from the module's file ended.
+enum class FileCopy {
+  kWritten,    // complete, and proven to be the embedded bytes
+  kNotProven,  // the file could not be read as the embedded bytes: nothing is left written
+  kFailed,     // the target could not be created or written: nothing is left written
+};
+
 // Where |size| bytes at |bytes| of |module|'s mapped image lie in its file; false when they do
-// not lie within one section's file data.
+// not lie within one section's file data. Bytes appended after the last section (a signature's
+// certificate table) move nothing.
 bool FileOffsetInModule(HMODULE module, const void* bytes, DWORD size, LONGLONG* offset) {
   // A module mapped as a data file has its low bits set; only real images are handled.
   if (reinterpret_cast<uintptr_t>(module) & 3)
@@ -31,7 +42,9 @@ bool FileOffsetInModule(HMODULE module, const void* bytes, DWORD size, LONGLONG*
   return false;
 }
 
-// Opens |module|'s own file for reading at |offset|; an invalid handle when it cannot.
+// Opens the file now at |module|'s path for reading at |offset|; an invalid handle when it
+// cannot. Windows lets a running program's file be renamed, so this need not be the file the
+// module was mapped from.
 UniqueHandle OpenModuleFileAt(HMODULE module, LONGLONG offset) {
   auto path = std::make_unique<wchar_t[]>(kModulePathUnits);
   const DWORD length = ::GetModuleFileNameW(module, path.get(), kModulePathUnits);
@@ -46,20 +59,76 @@ UniqueHandle OpenModuleFileAt(HMODULE module, LONGLONG offset) {
   return file;
 }
 
-// Copies |size| bytes from |source| to |target| in chunks.
-bool CopyChunks(HANDLE source, HANDLE target, DWORD size) {
-  auto buffer = std::make_unique<BYTE[]>(kCopyChunkBytes);
+UniqueHandle CreateTarget(const wchar_t* path) {
+  return UniqueHandle(::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// Copies |size| bytes from |source| to |target| in chunks, hashing exactly the bytes written.
+FileCopy CopyChunks(HANDLE source, HANDLE target, DWORD size, const std::vector<uint8_t>& sha256) {
+  ChunkHasher hasher(size < kCopyChunkBytes ? size : kCopyChunkBytes);
   for (DWORD left = size; left > 0;) {
     const DWORD chunk = left < kCopyChunkBytes ? left : kCopyChunkBytes;
+    uint8_t* buffer = hasher.Next();
     DWORD read = 0;
+    if (!::ReadFile(source, buffer, chunk, &read, nullptr) || read != chunk)
+      return FileCopy::kNotProven;
+    hasher.Add(chunk);
     DWORD written = 0;
-    if (!::ReadFile(source, buffer.get(), chunk, &read, nullptr) || read != chunk ||
-        !::WriteFile(target, buffer.get(), chunk, &written, nullptr) || written != chunk) {
-      return false;
-    }
+    if (!::WriteFile(target, buffer, chunk, &written, nullptr) || written != chunk)
+      return FileCopy::kFailed;
     left -= chunk;
   }
-  return true;
+  return hasher.Finish() == sha256 ? FileCopy::kWritten : FileCopy::kNotProven;
+}
+
+// Copies the resource at |bytes| to |path| from |module|'s file, which goes through the file
+// cache in large chunks instead of faulting the image in page by page.
+FileCopy CopyFromModuleFile(HMODULE module,
+                            std::string_view bytes,
+                            const wchar_t* path,
+                            const std::vector<uint8_t>& sha256) {
+  const DWORD size = static_cast<DWORD>(bytes.size());
+  LONGLONG offset = 0;
+  if (sha256.size() != Sha256Hasher::kDigestBytes ||
+      !FileOffsetInModule(module, bytes.data(), size, &offset)) {
+    return FileCopy::kNotProven;
+  }
+  UniqueHandle source = OpenModuleFileAt(module, offset);
+  if (!source)
+    return FileCopy::kNotProven;
+  UniqueHandle file = CreateTarget(path);
+  if (!file)
+    return FileCopy::kFailed;
+  FileCopy result = CopyChunks(source.get(), file.get(), size, sha256);
+  // Closing is part of the result (it may flush the last bytes).
+  if (result == FileCopy::kWritten && !::CloseHandle(file.release()))
+    result = FileCopy::kFailed;
+  if (result != FileCopy::kWritten) {
+    // Nobody may take a cut or foreign program for the mini installer: what was written goes.
+    file.reset();
+    ::DeleteFileW(path);
+  }
+  if (result == FileCopy::kNotProven)
+    WriteDebugLine("Payload in the program's file differs from the running image.\n");
+  return result;
+}
+
+// Writes |bytes| to |path| in one write from the resource memory.
+bool WriteFromImage(std::string_view bytes, const wchar_t* path) {
+  UniqueHandle file = CreateTarget(path);
+  if (!file)
+    return false;
+  const DWORD size = static_cast<DWORD>(bytes.size());
+  DWORD written = 0;
+  // A short write is a failure too: the mini installer would be cut.
+  const bool complete = ::WriteFile(file.get(), bytes.data(), size, &written, nullptr) &&
+                        written == size && ::CloseHandle(file.release());
+  if (!complete) {
+    file.reset();
+    ::DeleteFileW(path);
+  }
+  return complete;
 }
 
 }  // namespace
@@ -71,36 +140,25 @@ uint32_t EmbeddedResource::Size() const {
   return resource ? ::SizeofResource(module, resource) : 0;
 }
 
-bool EmbeddedResource::WriteToFile(const wchar_t* path) const {
-  if (!resource)
-    return false;
-  HGLOBAL loaded = ::LoadResource(module, resource);
+std::string_view EmbeddedResource::Bytes() const {
+  HGLOBAL loaded = resource ? ::LoadResource(module, resource) : nullptr;
   const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
   if (!bytes)
+    return std::string_view();
+  return std::string_view(static_cast<const char*>(bytes), Size());
+}
+
+bool EmbeddedResource::WriteToFile(const wchar_t* path, const std::vector<uint8_t>& sha256) const {
+  const std::string_view bytes = Bytes();
+  if (!bytes.data())
     return false;
-  UniqueHandle file(::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file)
-    return false;
-  const DWORD size = Size();
-  // Read from the module's file rather than its mapped image: the copy then goes through the
-  // file cache in large chunks instead of faulting the image in page by page. When the file
-  // cannot be read, one write straight from the resource memory does the same.
-  LONGLONG offset = 0;
-  UniqueHandle source;
-  if (FileOffsetInModule(module, bytes, size, &offset))
-    source = OpenModuleFileAt(module, offset);
-  DWORD written = 0;
-  // A short write is a failure too: the mini installer would be cut. Closing is part of the
-  // result (it may flush the last bytes).
-  const bool copied =
-      source ? CopyChunks(source.get(), file.get(), size)
-             : ::WriteFile(file.get(), bytes, size, &written, nullptr) && written == size;
-  const bool complete = copied && ::CloseHandle(file.release());
-  if (!complete) {
-    // Nobody may take a cut program for the mini installer: what was written goes.
-    file.reset();
-    ::DeleteFileW(path);
+  switch (CopyFromModuleFile(module, bytes, path, sha256)) {
+    case FileCopy::kWritten:
+      return true;
+    case FileCopy::kFailed:
+      return false;
+    case FileCopy::kNotProven:
+      break;
   }
-  return complete;
+  return WriteFromImage(bytes, path);
 }

@@ -1,7 +1,8 @@
 #include "installer/install_location.h"
 
 #include <shlobj.h>
-#include <shlwapi.h>
+
+#include <utility>
 
 #include "base/win/debug_output.h"
 #include "base/win/scoped_handle.h"
@@ -50,9 +51,15 @@ bool GetLocalAppDataPath(const std::wstring& relative, std::wstring& path) {
           ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer))) {
     return false;
   }
-  if (!relative.empty() && !::PathAppendW(buffer, relative.c_str()))
-    return false;
-  path = buffer;
+  // Appended without a fixed buffer: a folder too long for a path must reach the install's
+  // length check whole, not come back empty as if the folder were unknown.
+  std::wstring joined = buffer;
+  if (!relative.empty()) {
+    if (!joined.empty() && joined.back() != L'\\')
+      joined += L'\\';
+    joined += relative;
+  }
+  path = std::move(joined);
   return true;
 }
 

@@ -9,7 +9,8 @@
 // Window thread.
 
 // The current user's local application data folder with |relative| appended (when not
-// empty). False, leaving |path| unchanged, when the folder cannot be obtained.
+// empty), however long the result. False, leaving |path| unchanged, when the folder cannot
+// be obtained.
 bool GetLocalAppDataPath(const std::wstring& relative, std::wstring& path);
 
 // "<local application data>\Orbavintel\Orbavintel", computed afresh; empty on failure.

@@ -3,6 +3,8 @@
 
 #include <iterator>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "base/win/debug_output.h"
 #include "base/win/scoped_handle.h"
@@ -10,11 +12,14 @@
 #include "installer/installer_view.h"
 #include "installer/setup_result.h"
 #include "installer/ui/x_progress_bar.h"
+#include "updater/file_digest.h"
 
 namespace {
 
 constexpr wchar_t kPayloadName[] = L"ID_MINI_INSTALLER";
 constexpr wchar_t kPayloadType[] = L"XBIN";
+// The payload's SHA-256 as 64 hexadecimal digits, taken by the build from the payload file.
+constexpr wchar_t kPayloadDigestName[] = L"ID_MINI_INSTALLER_SHA256";
 constexpr wchar_t kPayloadFileName[] = L"orbavintel_install.exe";
 constexpr DWORD kProgressStepMs = 60;
 constexpr DWORD kPathBufferSize = MAX_PATH;
@@ -34,6 +39,16 @@ bool PayloadPath(std::wstring* path) {
   return true;
 }
 
+// The digest the build embedded beside the payload; empty when it is missing or malformed,
+// which leaves the payload to be written from the image.
+std::vector<uint8_t> PayloadDigest(HMODULE module) {
+  const std::string_view text = EmbeddedResource(kPayloadDigestName, kPayloadType, module).Bytes();
+  std::vector<uint8_t> digest;
+  if (!DecodeHexDigest(std::wstring(text.begin(), text.end()), &digest))
+    WriteDebugLine("Payload digest missing.\n");
+  return digest;
+}
+
 }  // namespace
 
 void InstallerView::Run(WorkerThread* thread) {
@@ -43,7 +58,8 @@ void InstallerView::Run(WorkerThread* thread) {
 
 void InstallerView::PerformOfflineInstall() {
   WriteDebugLine("InstallerView::PerformOfflineInstall.\n");
-  const EmbeddedResource payload(kPayloadName, kPayloadType, ::GetModuleHandleW(nullptr));
+  const HMODULE module = ::GetModuleHandleW(nullptr);
+  const EmbeddedResource payload(kPayloadName, kPayloadType, module);
   if (!payload.IsValid() || payload.Size() == 0) {
     WriteDebugLine("fail init offline package.\n");
     PostSetupResult(kSetupPayloadMissing);
@@ -54,7 +70,7 @@ void InstallerView::PerformOfflineInstall() {
   const bool pathFits = PayloadPath(&path);
   if (!pathFits)
     WriteDebugLine("Temporary folder does not fit a path.\n");
-  if (!pathFits || !payload.WriteToFile(path.c_str())) {
+  if (!pathFits || !payload.WriteToFile(path.c_str(), PayloadDigest(module))) {
     WriteDebugLine("fail extract offline package.\n");
     PostSetupResult(kSetupPayloadNotWritten);
     return;
@@ -67,9 +83,10 @@ void InstallerView::PerformOfflineInstall() {
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started = {};
-  const bool running =
-      ::CreateProcessW(path.c_str(), makeDefault ? commandLine.data() : nullptr, nullptr, nullptr,
-                       FALSE, 0, nullptr, nullptr, &startup, &started) != FALSE;
+  // Not our error mode: the mini installer keeps the system's crash and error boxes.
+  const bool running = ::CreateProcessW(path.c_str(), makeDefault ? commandLine.data() : nullptr,
+                                        nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE, nullptr,
+                                        nullptr, &startup, &started) != FALSE;
   UniqueHandle process(running ? started.hProcess : nullptr);
   UniqueHandle mainThread(running ? started.hThread : nullptr);
   if (!running)

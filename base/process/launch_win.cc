@@ -122,7 +122,9 @@ ProcessHandle StartProcess(const CommandLineArgs& commandLine, const LaunchSetti
     startup.StartupInfo.hStdError = settings.stdError;
   }
 
-  DWORD flags = 0;
+  // The caller's error mode (a hidden program turns the crash and error boxes off) is not
+  // the child's: it starts with the system's default.
+  DWORD flags = CREATE_DEFAULT_ERROR_MODE;
   BOOL inheritHandles = settings.inheritMode == LaunchSettings::kInheritAll;
   std::unique_ptr<HandleListAttribute> handleList;
   if (!settings.handlesToInherit.empty()) {

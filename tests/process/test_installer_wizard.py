@@ -123,20 +123,21 @@ def test_typed_path_is_recorded_exactly(start_installer, probe):
 
 FOLDER_REFUSED = (218, "Can not create installation at selected path")
 REGISTRY_FAILED = (219, "Fail access registry, the installer needs the permission to continue.")
-LOCAL_APP_DATA = {
-    "refused volume": r"Q:\nowhere",
-    # With "Orbavintel\Orbavintel" appended the default folder no longer fits a path.
-    "long default folder": "Z:\\tmp\\" + "d" * 240,
-}
 
 
 @pytest.fixture
-def hostile(request, probe):
+def hostile(request, probe, tmp_path):
     """A condition under which the install cannot start, named by the test's parameter."""
     reg_delete_key(INSTALL_PATH_KEY)
-    if request.param in LOCAL_APP_DATA:
-        reg_set(SHELL_FOLDERS, "Local AppData", LOCAL_APP_DATA[request.param],
-                kind="REG_EXPAND_SZ")
+    if request.param == "refused volume":
+        reg_set(SHELL_FOLDERS, "Local AppData", r"Q:\nowhere", kind="REG_EXPAND_SZ")
+    elif request.param == "long default folder":
+        # 247 characters: a path alone, but not with "\Orbavintel\Orbavintel" appended. It
+        # exists, as the platform names no missing folder.
+        folder = tmp_path / ("d" * (247 - len(wine_path(tmp_path)) - 1))
+        folder.mkdir()
+        assert len(wine_path(folder)) == 247
+        reg_set(SHELL_FOLDERS, "Local AppData", wine_path(folder), kind="REG_EXPAND_SZ")
     elif request.param == "unwritable registry":
         # Under a volatile key no lasting key can be created, so the folder is not recorded.
         reg_delete_key(r"HKCU\Software\Orbavintel")
@@ -176,7 +177,7 @@ def test_refused_install_warns_keeps_the_page_and_close_ends(hostile, message, s
 
 @pytest.mark.parametrize("hostile, code, line, message", [
     ("refused volume", 3, "Install folder refused.\n", FOLDER_REFUSED),
-    ("long default folder", 3, "Install folder refused.\n", FOLDER_REFUSED),
+    ("long default folder", 3, "Install folder too long.\n", FOLDER_REFUSED),
     ("unwritable registry", 4, "Fail write install path.\n", REGISTRY_FAILED),
 ], indirect=["hostile"])
 def test_silent_refusal_ends_at_once_without_a_box(hostile, code, line, message,

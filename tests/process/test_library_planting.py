@@ -41,7 +41,8 @@ def imported_libraries(program):
     return {name.lower() for name in re.findall(r"DLL Name: (\S+)\.dll", dump, re.I)}
 
 
-@pytest.mark.parametrize("program", ["orbavintelup.exe", "installer.exe"])
+@pytest.mark.parametrize("program", ["orbavintelup.exe", "orbavintelup_signed.exe",
+                                     "installer.exe"])
 def test_programs_import_only_known_dlls(program):
     imports = imported_libraries(exe(program))
     assert "kernel32" in imports, "the import table was not read"
