@@ -3,7 +3,8 @@ function(orbavintel_warnings target)
   if(MSVC)
     target_compile_options(${target} PRIVATE /W4 /permissive-)
   else()
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Wno-unused-parameter
+    # -Wshadow: a parameter or local named like a member reads as the member.
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wno-unused-parameter
                                               -Wno-missing-field-initializers)
   endif()
 endfunction()

@@ -133,8 +133,8 @@ bool WriteFromImage(std::string_view bytes, const wchar_t* path) {
 
 }  // namespace
 
-EmbeddedResource::EmbeddedResource(const wchar_t* name, const wchar_t* type, HMODULE module)
-    : resource(::FindResourceW(module, name, type)), module(module) {}
+EmbeddedResource::EmbeddedResource(const wchar_t* name, const wchar_t* type, HMODULE owner)
+    : resource(::FindResourceW(owner, name, type)), module(owner) {}
 
 uint32_t EmbeddedResource::Size() const {
   return resource ? ::SizeofResource(module, resource) : 0;

@@ -11,7 +11,7 @@
 // (resource memory lives as long as the module).
 class EmbeddedResource {
  public:
-  EmbeddedResource(const wchar_t* name, const wchar_t* type, HMODULE module);
+  EmbeddedResource(const wchar_t* name, const wchar_t* type, HMODULE owner);
 
   // Whether the lookup found the resource.
   bool IsValid() const { return resource != nullptr; }
