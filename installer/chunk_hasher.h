@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/win/scoped_handle.h"
-#include "updater/sha256.h"
+#include "base/sha256.h"
 
 // The SHA-256 of a stream of chunks, computed on a thread of its own while the caller copies
 // the next chunk, so that a copy costs about the slower of copying and hashing, not both.

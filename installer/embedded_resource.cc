@@ -4,14 +4,14 @@
 #include <string>
 
 #include "base/win/debug_output.h"
+#include "base/win/module_path.h"
 #include "base/win/scoped_handle.h"
 #include "installer/chunk_hasher.h"
-#include "updater/sha256.h"
+#include "base/sha256.h"
 
 namespace {
 
 constexpr DWORD kCopyChunkBytes = 1 << 20;
-constexpr DWORD kModulePathUnits = 32768;
 
 // How a copy from the module's file ended.
 enum class FileCopy {
@@ -46,11 +46,10 @@ bool FileOffsetInModule(HMODULE module, const void* bytes, DWORD size, LONGLONG*
 // cannot. Windows lets a running program's file be renamed, so this need not be the file the
 // module was mapped from.
 UniqueHandle OpenModuleFileAt(HMODULE module, LONGLONG offset) {
-  auto path = std::make_unique<wchar_t[]>(kModulePathUnits);
-  const DWORD length = ::GetModuleFileNameW(module, path.get(), kModulePathUnits);
-  if (length == 0 || length >= kModulePathUnits)
+  const std::wstring path = GetModulePath(module);
+  if (path.empty())
     return UniqueHandle();
-  UniqueHandle file(::CreateFileW(path.get(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+  UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   LARGE_INTEGER position;
   position.QuadPart = offset;

@@ -2,17 +2,19 @@
 // advances the progress strip while waiting and hands the result to the window thread.
 
 #include <iterator>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/hex.h"
+#include "base/sha256.h"
 #include "base/win/debug_output.h"
 #include "base/win/scoped_handle.h"
 #include "installer/embedded_resource.h"
 #include "installer/installer_view.h"
 #include "installer/setup_result.h"
 #include "installer/ui/x_progress_bar.h"
-#include "updater/file_digest.h"
 
 namespace {
 
@@ -43,9 +45,11 @@ bool PayloadPath(std::wstring* path) {
 // which leaves the payload to be written from the image.
 std::vector<uint8_t> PayloadDigest(HMODULE module) {
   const std::string_view text = EmbeddedResource(kPayloadDigestName, kPayloadType, module).Bytes();
-  std::vector<uint8_t> digest;
-  if (!DecodeHexDigest(std::wstring(text.begin(), text.end()), &digest))
+  std::vector<uint8_t> digest(Sha256Hasher::kDigestBytes);
+  if (text.size() != 2 * digest.size() || !HexDecode(text, std::span<uint8_t>(digest))) {
     WriteDebugLine("Payload digest missing.\n");
+    digest.clear();
+  }
   return digest;
 }
 

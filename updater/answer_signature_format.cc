@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "base/hex.h"
-#include "updater/sha256.h"
+#include "base/sha256.h"
 
 namespace {
 

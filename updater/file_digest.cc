@@ -5,7 +5,7 @@
 
 #include "base/hex.h"
 #include "base/win/scoped_handle.h"
-#include "updater/sha256.h"
+#include "base/sha256.h"
 
 namespace {
 

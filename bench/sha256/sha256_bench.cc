@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "updater/file_digest.h"
-#include "updater/sha256.h"
+#include "base/sha256.h"
 
 namespace {
 

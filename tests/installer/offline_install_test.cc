@@ -15,7 +15,7 @@
 #include "base/win/scoped_handle.h"
 #include "base/win/text_conversion.h"
 #include "installer/worker_thread.h"
-#include "updater/sha256.h"
+#include "base/sha256.h"
 
 namespace {
 

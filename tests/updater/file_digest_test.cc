@@ -12,7 +12,7 @@
 
 #include "base/win/scoped_handle.h"
 #include "tests/updater/import_patch.h"
-#include "updater/sha256.h"
+#include "base/sha256.h"
 
 namespace {
 

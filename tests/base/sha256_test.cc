@@ -1,4 +1,4 @@
-#include "updater/sha256.h"
+#include "base/sha256.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SHA-256 compression with the x86 SHA extensions. GCC and Clang compile this file alone
 // with -msha -msse4.1; nothing here may run before CpuHasShaExtensions() said yes.
 
-#include "updater/sha256_blocks.h"
+#include "base/sha256_blocks.h"
 
 #if ORBAVINTEL_SHA256_X86
 

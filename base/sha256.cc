@@ -1,9 +1,9 @@
-#include "updater/sha256.h"
+#include "base/sha256.h"
 
 #include <atomic>
 #include <cstring>
 
-#include "updater/sha256_blocks.h"
+#include "base/sha256_blocks.h"
 
 #if ORBAVINTEL_SHA256_X86
 #if defined(_MSC_VER)

@@ -1,5 +1,5 @@
-#ifndef UPDATER_SHA256_BLOCKS_H_
-#define UPDATER_SHA256_BLOCKS_H_
+#ifndef BASE_SHA256_BLOCKS_H_
+#define BASE_SHA256_BLOCKS_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -26,4 +26,4 @@ void Sha256BlocksPortable(uint32_t state[8], const uint8_t* blocks, size_t block
 void Sha256BlocksShaNi(uint32_t state[8], const uint8_t* blocks, size_t blockCount);
 #endif
 
-#endif  // UPDATER_SHA256_BLOCKS_H_
+#endif  // BASE_SHA256_BLOCKS_H_

@@ -1,5 +1,5 @@
-#ifndef UPDATER_SHA256_H_
-#define UPDATER_SHA256_H_
+#ifndef BASE_SHA256_H_
+#define BASE_SHA256_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -65,4 +65,4 @@ bool CpuHasShaExtensions();
 void SetDefaultSha256Engine(Sha256Engine engine);
 Sha256Engine GetDefaultSha256Engine();
 
-#endif  // UPDATER_SHA256_H_
+#endif  // BASE_SHA256_H_
