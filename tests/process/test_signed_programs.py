@@ -201,4 +201,7 @@ def test_timestamp_url_adds_a_time_stamp_from_that_authority(authority, tmp_path
                               "-in", tmp_path / "stamped.exe"],
                              capture_output=True, text=True, timeout=120)
     assert checked.returncode == 0, checked.stdout + checked.stderr
-    assert "Throwaway Time Stamps" in checked.stdout
+    # osslsigncode 2.9 names the time-stamping certificate; Debian 12's 2.5 only says that the
+    # time stamp's own signature verified against the throwaway root.
+    assert ("Throwaway Time Stamps" in checked.stdout
+            or "Timestamp Server Signature verification: ok" in checked.stdout), checked.stdout
