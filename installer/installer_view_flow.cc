@@ -4,9 +4,9 @@
 
 #include "base/win/debug_output.h"
 #include "client_state/client_state_registry.h"
+#include "installer/exit_codes.h"
 #include "installer/install_location.h"
 #include "installer/installer_view.h"
-#include "installer/installer_window.h"
 #include "installer/setup_result.h"
 #include "installer/ui/resources/resource_ids.h"
 #include "installer/ui/x_button.h"

@@ -1,21 +1,8 @@
 #ifndef INSTALLER_INSTALLER_WINDOW_H_
 #define INSTALLER_INSTALLER_WINDOW_H_
 
-// The installer window's names, which other programs use to find it, and the program's exit
-// codes.
+// The installer window's names, which other programs use to find it.
 inline constexpr wchar_t kInstallerWindowClass[] = L"OrbavintelInstallerWndClass";
 inline constexpr wchar_t kInstallerWindowTitle[] = L"Orbavintel Browser Installer";
-
-// 0 also when another instance is running.
-inline constexpr int kExitNormal = 0;
-inline constexpr int kExitClassNotRegistered = 1;
-inline constexpr int kExitWindowNotCreated = 2;
-// Silent runs only: the install could not start or did not succeed.
-inline constexpr int kExitFolderRefused = 3;
-inline constexpr int kExitInstallPathNotRecorded = 4;
-// The mini installer could not be written or started (its own exit code is not read).
-inline constexpr int kExitSetupFailed = 5;
-// The window was closed after the install started and before its result arrived.
-inline constexpr int kExitInterrupted = 6;
 
 #endif  // INSTALLER_INSTALLER_WINDOW_H_

@@ -9,6 +9,7 @@
 #include "base/win/debug_output.h"
 #include "base/win/library_search.h"
 #include "base/win/single_instance.h"
+#include "installer/exit_codes.h"
 #include "installer/installer_switches.h"
 #include "installer/installer_view.h"
 #include "installer/installer_window.h"

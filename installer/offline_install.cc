@@ -11,6 +11,7 @@
 #include "base/sha256.h"
 #include "base/win/debug_output.h"
 #include "base/win/scoped_handle.h"
+#include "base/win/temp_file_path.h"
 #include "installer/embedded_resource.h"
 #include "installer/installer_view.h"
 #include "installer/setup_result.h"
@@ -30,15 +31,8 @@ constexpr DWORD kPathBufferSize = MAX_PATH;
 // (GetTempPathW gives nothing, or only the size it would need) or the file's path would
 // not fit a path buffer: the payload must never land, or run, anywhere else.
 bool PayloadPath(std::wstring* path) {
-  wchar_t folder[kPathBufferSize] = {};
-  const DWORD length = ::GetTempPathW(kPathBufferSize, folder);
-  if (length == 0 || length >= kPathBufferSize)
-    return false;
-  if (length + std::size(kPayloadFileName) > kPathBufferSize)
-    return false;
-  path->assign(folder, length);
-  *path += kPayloadFileName;
-  return true;
+  *path = TempFilePath(kPayloadFileName);
+  return !path->empty() && path->size() < kPathBufferSize;
 }
 
 // The digest the build embedded beside the payload; empty when it is missing or malformed,

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/win/temp_file_path.h"
 #include "base/win/text_conversion.h"
 #include "updater/browser_updater.h"
 #include "updater/file_digest.h"
@@ -9,19 +10,6 @@
 namespace {
 
 constexpr wchar_t kPackageFileName[] = L"orbavintel_browser_update.exe";
-
-// "<temporary folder>\orbavintel_browser_update.exe", or empty when the platform has no
-// temporary folder for us.
-std::wstring GetPackagePath() {
-  wchar_t folder[MAX_PATH] = {};
-  const DWORD length = ::GetTempPathW(MAX_PATH, folder);
-  if (length == 0 || length >= MAX_PATH)
-    return std::wstring();
-  std::wstring path(folder, length);
-  if (path.back() != L'\\')
-    path += L'\\';
-  return path + kPackageFileName;
-}
 
 }  // namespace
 
@@ -33,7 +21,7 @@ uint32_t DownloadPercent(uint32_t received, uint32_t total) {
 }
 
 void BrowserUpdater::DownloadPackage() {
-  packagePath = GetPackagePath();
+  packagePath = TempFilePath(kPackageFileName);
   if (packagePath.empty()) {
     // Every URL would fail the same way; they are used up one by one and the run ends.
     MoveToNextUrl(kFailed);
