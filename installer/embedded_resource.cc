@@ -2,12 +2,13 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
+#include "base/sha256.h"
 #include "base/win/debug_output.h"
 #include "base/win/module_path.h"
 #include "base/win/scoped_handle.h"
 #include "installer/chunk_hasher.h"
-#include "base/sha256.h"
 
 namespace {
 
@@ -63,6 +64,17 @@ UniqueHandle CreateTarget(const wchar_t* path) {
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+// Ends a write to |path|: closes |file| when the bytes are |complete| (closing is part of the
+// result: it may flush the last bytes), else, or when the close fails, deletes what was
+// written, so that nobody takes a cut or foreign program for the mini installer.
+bool FinishTarget(UniqueHandle file, const wchar_t* path, bool complete) {
+  if (complete && ::CloseHandle(file.release()))
+    return true;
+  file.reset();
+  ::DeleteFileW(path);
+  return false;
+}
+
 // Copies |size| bytes from |source| to |target| in chunks, hashing exactly the bytes written.
 FileCopy CopyChunks(HANDLE source, HANDLE target, DWORD size, const std::vector<uint8_t>& sha256) {
   ChunkHasher hasher(size < kCopyChunkBytes ? size : kCopyChunkBytes);
@@ -100,13 +112,9 @@ FileCopy CopyFromModuleFile(HMODULE module,
   if (!file)
     return FileCopy::kFailed;
   FileCopy result = CopyChunks(source.get(), file.get(), size, sha256);
-  // Closing is part of the result (it may flush the last bytes).
-  if (result == FileCopy::kWritten && !::CloseHandle(file.release()))
+  if (!FinishTarget(std::move(file), path, result == FileCopy::kWritten) &&
+      result == FileCopy::kWritten) {
     result = FileCopy::kFailed;
-  if (result != FileCopy::kWritten) {
-    // Nobody may take a cut or foreign program for the mini installer: what was written goes.
-    file.reset();
-    ::DeleteFileW(path);
   }
   if (result == FileCopy::kNotProven)
     WriteDebugLine("Payload in the program's file differs from the running image.\n");
@@ -121,13 +129,9 @@ bool WriteFromImage(std::string_view bytes, const wchar_t* path) {
   const DWORD size = static_cast<DWORD>(bytes.size());
   DWORD written = 0;
   // A short write is a failure too: the mini installer would be cut.
-  const bool complete = ::WriteFile(file.get(), bytes.data(), size, &written, nullptr) &&
-                        written == size && ::CloseHandle(file.release());
-  if (!complete) {
-    file.reset();
-    ::DeleteFileW(path);
-  }
-  return complete;
+  const bool complete =
+      ::WriteFile(file.get(), bytes.data(), size, &written, nullptr) && written == size;
+  return FinishTarget(std::move(file), path, complete);
 }
 
 }  // namespace
