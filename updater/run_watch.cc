@@ -12,7 +12,6 @@ uint32_t MillisecondsUntil(uint64_t due, uint64_t now) {
 }  // namespace
 
 void RunWatch::StartTransfer(uint64_t now) {
-  transferStartedAt = now;
   windowStartedAt = now;
   windowStartBytes = 0;
 }
@@ -28,7 +27,8 @@ RunWatch::Verdict RunWatch::Look(UpdaterState state,
   }
   switch (state) {
     case kChecking: {
-      const uint64_t due = transferStartedAt + limits.checkMs;
+      // The check has a single window: it never moves.
+      const uint64_t due = windowStartedAt + limits.checkMs;
       *nextLookMs = MillisecondsUntil(due, now);
       return now >= due ? Verdict::kCheckTooLong : Verdict::kInTime;
     }

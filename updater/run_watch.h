@@ -31,7 +31,7 @@ class RunWatch {
 
  private:
   TransferLimits limits;
-  uint64_t transferStartedAt = 0;
+  // When the current transfer, or a download's current low-speed window, started.
   uint64_t windowStartedAt = 0;
   uint64_t windowStartBytes = 0;
   bool looked = false;
