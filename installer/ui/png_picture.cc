@@ -3,9 +3,6 @@
 #include <objbase.h>
 #include <wincodec.h>
 
-#include <cstring>
-#include <vector>
-
 #include "base/win/debug_output.h"
 
 namespace {
@@ -69,22 +66,18 @@ ResourceBytes FindPng(HINSTANCE instance, int id) {
   return {static_cast<const BYTE*>(data), ::SizeofResource(instance, found)};
 }
 
-// The decoded pixels, top-down rows of |stride| bytes; false on any failure.
-bool DecodeBgr(const ResourceBytes& png,
-               UINT& width,
-               UINT& height,
-               UINT& stride,
-               std::vector<BYTE>& pixels) {
+// The picture as 24-bit BGR pixels, ready to copy out; null on any failure.
+ComPointer<IWICFormatConverter> OpenBgr(const ResourceBytes& png, UINT* width, UINT* height) {
   ComPointer<IWICImagingFactory> factory;
   if (FAILED(::CoCreateInstance(kImagingFactoryClass, nullptr, CLSCTX_INPROC_SERVER,
                                 kImagingFactoryInterface,
                                 reinterpret_cast<void**>(factory.Receive())))) {
-    return false;
+    return {};
   }
   ComPointer<IWICStream> stream;
   if (FAILED(factory.get()->CreateStream(stream.Receive())) ||
       FAILED(stream.get()->InitializeFromMemory(const_cast<BYTE*>(png.data), png.size))) {
-    return false;
+    return {};
   }
   ComPointer<IWICBitmapDecoder> decoder;
   ComPointer<IWICBitmapFrameDecode> frame;
@@ -95,14 +88,10 @@ bool DecodeBgr(const ResourceBytes& png,
       FAILED(factory.get()->CreateFormatConverter(converter.Receive())) ||
       FAILED(converter.get()->Initialize(frame.get(), kPixelFormat24bppBgr, WICBitmapDitherTypeNone,
                                          nullptr, 0.0, WICBitmapPaletteTypeCustom)) ||
-      FAILED(converter.get()->GetSize(&width, &height)) || width == 0 || height == 0) {
-    return false;
+      FAILED(converter.get()->GetSize(width, height)) || *width == 0 || *height == 0) {
+    return {};
   }
-  // A DIB's rows are padded to four bytes.
-  stride = (width * 3 + 3) / 4 * 4;
-  pixels.resize(static_cast<size_t>(stride) * height);
-  return SUCCEEDED(converter.get()->CopyPixels(nullptr, stride, static_cast<UINT>(pixels.size()),
-                                               pixels.data()));
+  return converter;
 }
 
 }  // namespace
@@ -118,28 +107,27 @@ UniqueBitmap DecodePngResource(HINSTANCE instance, int id) {
   const ScopedCom com;
   UINT width = 0;
   UINT height = 0;
-  UINT stride = 0;
-  std::vector<BYTE> pixels;
-  if (!DecodeBgr(png, width, height, stride, pixels)) {
-    WriteDebugLineF("Fail decode picture %d.\n", id);
-    return UniqueBitmap();
-  }
+  const ComPointer<IWICFormatConverter> converter = OpenBgr(png, &width, &height);
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = static_cast<LONG>(width);
-  // Bottom-up, as the pictures were stored before they were compressed.
-  info.bmiHeader.biHeight = static_cast<LONG>(height);
+  // Top-down, the order the decoder gives rows in, so they are copied straight into the DIB.
+  info.bmiHeader.biHeight = -static_cast<LONG>(height);
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap || !bits)
+  UniqueBitmap bitmap;
+  if (converter)
+    bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  // A DIB's rows are padded to four bytes.
+  const UINT stride = (width * 3 + 3) / 4 * 4;
+  if (!bitmap || !bits ||
+      FAILED(converter.get()->CopyPixels(nullptr, stride, stride * height,
+                                         static_cast<BYTE*>(bits)))) {
+    WriteDebugLineF("Fail decode picture %d.\n", id);
     return UniqueBitmap();
+  }
   CountGdiObjectCreated();
-  BYTE* target = static_cast<BYTE*>(bits);
-  for (UINT y = 0; y < height; ++y)
-    std::memcpy(target + static_cast<size_t>(height - 1 - y) * stride,
-                pixels.data() + static_cast<size_t>(y) * stride, stride);
   return bitmap;
 }
