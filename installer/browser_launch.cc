@@ -7,8 +7,8 @@
 
 #include <cwchar>
 
+#include "base/process/launch_win.h"
 #include "base/win/debug_output.h"
-#include "base/win/scoped_handle.h"
 #include "client_state/client_state_registry.h"
 #include "installer/installer_view.h"
 
@@ -80,18 +80,11 @@ void InstallerView::LaunchInstalledBrowser() {
   const std::wstring program = StripLaunchQuotes(stored);
   WriteDebugLine(program + L"\n");
 
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  // Not our error mode: the browser keeps the system's crash and error boxes.
-  if (!::CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE,
-                        CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &started)) {
+  // The browser opens its window as it chooses; it is not waited for.
+  LaunchSettings settings;
+  settings.showAsProgramChooses = true;
+  if (!StartProgramAt(program, std::wstring(), settings).IsValid())
     WriteDebugLine("fail launch browser.\n");
-    return;
-  }
-  // Not waited for: the handles go at once.
-  UniqueHandle process(started.hProcess);
-  UniqueHandle thread(started.hThread);
 }
 
 void InstallerView::OpenTermsPage() {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "base/hex.h"
+#include "base/process/launch_win.h"
 #include "base/sha256.h"
 #include "base/win/debug_output.h"
-#include "base/win/scoped_handle.h"
 #include "base/win/temp_file_path.h"
 #include "installer/embedded_resource.h"
 #include "installer/installer_view.h"
@@ -75,18 +75,14 @@ void InstallerView::PerformOfflineInstall() {
   }
 
   // Not a fixed buffer: a long temporary folder would cut the switch off.
-  std::wstring commandLine = path + L" --make-chrome-default";
+  const std::wstring commandLine = path + L" --make-chrome-default";
   WriteDebugLine(commandLine + L"\n");
 
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  // Not our error mode: the mini installer keeps the system's crash and error boxes.
-  const bool running = ::CreateProcessW(path.c_str(), makeDefault ? commandLine.data() : nullptr,
-                                        nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE, nullptr,
-                                        nullptr, &startup, &started) != FALSE;
-  UniqueHandle process(running ? started.hProcess : nullptr);
-  UniqueHandle mainThread(running ? started.hThread : nullptr);
+  LaunchSettings settings;
+  settings.showAsProgramChooses = true;
+  const ProcessHandle process =
+      StartProgramAt(path, makeDefault ? commandLine : std::wstring(), settings);
+  const bool running = process.IsValid();
   if (!running)
     WriteDebugLine("fail create offline install process.\n");
 
@@ -96,7 +92,7 @@ void InstallerView::PerformOfflineInstall() {
     WriteDebugLine(".");
     progressBar->SetProgress(progressBar->GetProgress() + 1);
     // Without a process the wait fails at once, which ends the loop after one step.
-    waited = ::WaitForSingleObject(process.get(), kProgressStepMs);
+    waited = ::WaitForSingleObject(process.Get(), kProgressStepMs);
   } while (waited == WAIT_TIMEOUT);
   WriteDebugLine("\nmini installer quit.\n");
   progressBar->SetProgress(100);

@@ -103,15 +103,17 @@ bool IsWindows7OrEarlier() {
   return info.dwMajorVersion < 6 || (info.dwMajorVersion == 6 && info.dwMinorVersion <= 1);
 }
 
-}  // namespace
-
-ProcessHandle StartProcess(const CommandLineArgs& commandLine, const LaunchSettings& settings) {
-  std::wstring commandText = commandLine.GetCommandLineString();
-
+// Starts |application| (null: the first element of |commandText|) with |commandText| (null:
+// none) as CreateProcess does, applying |settings|.
+ProcessHandle Start(const wchar_t* application,
+                    wchar_t* commandText,
+                    const LaunchSettings& settings) {
   STARTUPINFOEXW startup = {};
   startup.StartupInfo.cb = sizeof(STARTUPINFOW);
-  startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
-  startup.StartupInfo.wShowWindow = settings.startHidden ? SW_HIDE : SW_SHOWNORMAL;
+  if (!settings.showAsProgramChooses) {
+    startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
+    startup.StartupInfo.wShowWindow = settings.startHidden ? SW_HIDE : SW_SHOWNORMAL;
+  }
   wchar_t emptyDesktop[] = L"";
   if (settings.emptyDesktopName)
     startup.StartupInfo.lpDesktop = emptyDesktop;
@@ -155,12 +157,12 @@ ProcessHandle StartProcess(const CommandLineArgs& commandLine, const LaunchSetti
     UserEnvironment environment;
     if (!environment.Build(settings.userToken))
       return ProcessHandle();
-    if (!::CreateProcessAsUserW(settings.userToken, nullptr, commandText.data(), nullptr, nullptr,
+    if (!::CreateProcessAsUserW(settings.userToken, application, commandText, nullptr, nullptr,
                                 inheritHandles, flags | CREATE_UNICODE_ENVIRONMENT,
                                 environment.Get(), directory, &startup.StartupInfo, &created)) {
       return ProcessHandle();
     }
-  } else if (!::CreateProcessW(nullptr, commandText.data(), nullptr, nullptr, inheritHandles, flags,
+  } else if (!::CreateProcessW(application, commandText, nullptr, nullptr, inheritHandles, flags,
                                nullptr, directory, &startup.StartupInfo, &created)) {
     return ProcessHandle();
   }
@@ -179,6 +181,21 @@ ProcessHandle StartProcess(const CommandLineArgs& commandLine, const LaunchSetti
   if (settings.wait)
     ::WaitForSingleObject(process.Get(), INFINITE);
   return process;
+}
+
+}  // namespace
+
+ProcessHandle StartProcess(const CommandLineArgs& commandLine, const LaunchSettings& settings) {
+  std::wstring commandText = commandLine.GetCommandLineString();
+  return Start(nullptr, commandText.data(), settings);
+}
+
+ProcessHandle StartProgramAt(const std::wstring& programPath,
+                             const std::wstring& commandText,
+                             const LaunchSettings& settings) {
+  // CreateProcess may write into the command text, so it gets a copy of its own.
+  std::wstring writable = commandText;
+  return Start(programPath.c_str(), commandText.empty() ? nullptr : writable.data(), settings);
 }
 
 ProcessHandle StartProcessElevated(const CommandLineArgs& commandLine,

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "base/command_line.h"
@@ -10,12 +11,15 @@
 
 // How to start a program. The defaults start it at once, shown normally, in the caller's
 // working directory and environment, inheriting no handles, and do not wait for it.
+// With showAsProgramChooses, its first window takes the state the program asks for, and
+// startHidden is not used.
 struct LaunchSettings {
   enum InheritMode { kInheritListed = 0, kInheritAll = 1 };
 
   bool wait = false;
   std::wstring currentDirectory;
   bool startHidden = false;
+  bool showAsProgramChooses = false;
   InheritMode inheritMode = kInheritListed;
   std::vector<HANDLE> handlesToInherit;  // not owned
   HANDLE userToken = nullptr;            // not owned
@@ -32,6 +36,14 @@ struct LaunchSettings {
 // that cannot be made inheritable is fatal. Runs on the caller's thread; blocks only with
 // settings.wait.
 ProcessHandle StartProcess(const CommandLineArgs& commandLine, const LaunchSettings& settings);
+
+// Starts the program at |programPath|, which is not searched for, and hands it |commandText|
+// exactly as written; an empty text hands it none, and the system gives it its path. For a
+// child that is owed a command line of a fixed form rather than one rendered with quoting
+// rules. Otherwise as StartProcess.
+ProcessHandle StartProgramAt(const std::wstring& programPath,
+                             const std::wstring& commandText,
+                             const LaunchSettings& settings);
 
 // Starts the program through the shell with the verb "runas" (the elevation prompt). Only
 // wait and startHidden are used. A refused prompt gives an invalid handle.

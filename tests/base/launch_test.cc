@@ -87,6 +87,21 @@ TEST_F(LaunchTest, PathWithSpacesStartsWithTheQuotedPathAsItsOnlyElement) {
   EXPECT_EQ(JsonField(line, "cwd"), WideToUtf8(ours));
 }
 
+// A program started by its path gets the command text as written, even one whose first
+// element is an unquoted path with spaces; no text gives it a command line naming it.
+TEST_F(LaunchTest, ProgramAtPathGetsItsCommandTextVerbatim) {
+  LaunchSettings settings;
+  settings.wait = true;
+  settings.showAsProgramChooses = true;
+  const std::wstring verbatim = program + L" --make-chrome-default";
+  ASSERT_TRUE(StartProgramAt(program, verbatim, settings).IsValid());
+  EXPECT_EQ(JsonField(ReadRecord(), "command_line"), WideToUtf8(verbatim));
+
+  ::DeleteFileW(record.c_str());
+  ASSERT_TRUE(StartProgramAt(program, std::wstring(), settings).IsValid());
+  EXPECT_NE(JsonField(ReadRecord(), "command_line").find(WideToUtf8(program)), std::string::npos);
+}
+
 TEST_F(LaunchTest, DefaultSettingsReturnAtOnceWithTheProcessRunning) {
   ::SetEnvironmentVariableW(L"ORBAVINTEL_STAND_IN_EXIT_CODE", L"7");
   ProcessHandle process = StartProcess(CommandLineArgs::FromProgram(program), LaunchSettings());
