@@ -1,15 +1,9 @@
 // The install worker: writes the embedded mini installer to the temporary folder, runs it,
 // advances the progress strip while waiting and hands the result to the window thread.
 
-#include <iterator>
-#include <span>
 #include <string>
-#include <string_view>
-#include <vector>
 
-#include "base/hex.h"
 #include "base/process/launch_win.h"
-#include "base/sha256.h"
 #include "base/win/debug_output.h"
 #include "base/win/temp_file_path.h"
 #include "installer/embedded_resource.h"
@@ -21,8 +15,6 @@ namespace {
 
 constexpr wchar_t kPayloadName[] = L"ID_MINI_INSTALLER";
 constexpr wchar_t kPayloadType[] = L"XBIN";
-// The payload's SHA-256 as 64 hexadecimal digits, taken by the build from the payload file.
-constexpr wchar_t kPayloadDigestName[] = L"ID_MINI_INSTALLER_SHA256";
 constexpr wchar_t kPayloadFileName[] = L"orbavintel_install.exe";
 constexpr DWORD kProgressStepMs = 60;
 constexpr DWORD kPathBufferSize = MAX_PATH;
@@ -33,18 +25,6 @@ constexpr DWORD kPathBufferSize = MAX_PATH;
 bool PayloadPath(std::wstring* path) {
   *path = TempFilePath(kPayloadFileName);
   return !path->empty() && path->size() < kPathBufferSize;
-}
-
-// The digest the build embedded beside the payload; empty when it is missing or malformed,
-// which leaves the payload to be written from the image.
-std::vector<uint8_t> PayloadDigest(HMODULE module) {
-  const std::string_view text = EmbeddedResource(kPayloadDigestName, kPayloadType, module).Bytes();
-  std::vector<uint8_t> digest(Sha256Hasher::kDigestBytes);
-  if (text.size() != 2 * digest.size() || !HexDecode(text, std::span<uint8_t>(digest))) {
-    WriteDebugLine("Payload digest missing.\n");
-    digest.clear();
-  }
-  return digest;
 }
 
 }  // namespace
@@ -68,7 +48,7 @@ void InstallerView::PerformOfflineInstall() {
   const bool pathFits = PayloadPath(&path);
   if (!pathFits)
     WriteDebugLine("Temporary folder does not fit a path.\n");
-  if (!pathFits || !payload.WriteToFile(path.c_str(), PayloadDigest(module))) {
+  if (!pathFits || !payload.WriteToFile(path.c_str())) {
     WriteDebugLine("fail extract offline package.\n");
     PostSetupResult(kSetupPayloadNotWritten);
     return;

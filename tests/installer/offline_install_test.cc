@@ -7,15 +7,12 @@
 #include <iterator>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "installer/browser_launch.h"
-#include "installer/chunk_hasher.h"
 #include "installer/embedded_resource.h"
 #include "base/win/scoped_handle.h"
 #include "base/win/text_conversion.h"
 #include "installer/worker_thread.h"
-#include "base/sha256.h"
 
 namespace {
 
@@ -66,11 +63,11 @@ TEST(EmbeddedResourceTest, MissingResourceIsInvalidAndWritesNothing) {
   EXPECT_EQ(missing.Size(), 0u);
   const std::wstring path = TempFile(L"embedded_resource_test.bin");
   ::DeleteFileW(path.c_str());
-  EXPECT_FALSE(missing.WriteToFile(path.c_str(), {}));
+  EXPECT_FALSE(missing.WriteToFile(path.c_str()));
   EXPECT_EQ(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-// The bytes of LARGE_TEST_PAYLOAD, which the build writes: several copy chunks, the last one
+// The bytes of LARGE_TEST_PAYLOAD, which the build writes: several write chunks, the last one
 // partial.
 std::string LargeTestPayload() {
   std::string bytes;
@@ -79,33 +76,25 @@ std::string LargeTestPayload() {
   return bytes + "end\n";
 }
 
-std::vector<uint8_t> Sha256Of(const std::string& bytes) {
-  Sha256Hasher hasher;
-  hasher.Update(bytes.data(), bytes.size());
-  return hasher.Finish();
-}
-
-// With its own digest the payload is copied from this program's file; with any other, or
-// none, that copy is not proven and goes, and the bytes come from the image: the same file.
+// The payload is written whole, in chunks, over no file, and over a longer one an earlier run
+// left, which must end up cut to the payload's length.
 TEST(EmbeddedResourceTest, WritesTheBytesAndReplacesAFile) {
   const std::pair<const wchar_t*, std::string> payloads[] = {
       {L"TEST_PAYLOAD", "embedded payload bytes\n"}, {L"LARGE_TEST_PAYLOAD", LargeTestPayload()}};
   for (const auto& [name, expected] : payloads) {
-    std::vector<uint8_t> wrongDigest = Sha256Of(expected);
-    wrongDigest[31] ^= 1;
-    for (const auto& digest : {Sha256Of(expected), wrongDigest, std::vector<uint8_t>()}) {
-      SCOPED_TRACE(WideToUtf8(name) + (digest == wrongDigest ? " wrong" : "") +
-                   (digest.empty() ? " no digest" : ""));
+    for (const bool previous : {false, true}) {
+      SCOPED_TRACE(WideToUtf8(name) + (previous ? " over a longer file" : ""));
       const EmbeddedResource payload(name, L"XBIN", ::GetModuleHandleW(nullptr));
       ASSERT_TRUE(payload.IsValid());
       EXPECT_EQ(payload.Size(), expected.size());
       EXPECT_TRUE(payload.Bytes() == expected);
       const std::wstring path = TempFile(L"embedded_resource_test.bin");
-      {
+      ::DeleteFileW(path.c_str());
+      if (previous) {
         std::ofstream old(std::filesystem::path(path), std::ios::binary);
         old << std::string(expected.size() + 1000, 'x');
       }
-      ASSERT_TRUE(payload.WriteToFile(path.c_str(), digest));
+      ASSERT_TRUE(payload.WriteToFile(path.c_str()));
       std::ifstream written(std::filesystem::path(path), std::ios::binary);
       const std::string bytes((std::istreambuf_iterator<char>(written)),
                               std::istreambuf_iterator<char>());
@@ -123,26 +112,9 @@ TEST(EmbeddedResourceTest, LockedFileIsAFailure) {
   UniqueHandle lock(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(lock);
-  EXPECT_FALSE(payload.WriteToFile(path.c_str(), Sha256Of("embedded payload bytes\n")));
+  EXPECT_FALSE(payload.WriteToFile(path.c_str()));
   lock.reset();
   ::DeleteFileW(path.c_str());
-}
-
-// Many more chunks than the hasher has buffers, of changing lengths, each read again after it
-// was handed over (as the copy writes it): the digest is that of all of them in order.
-TEST(ChunkHasherTest, DigestIsThatOfAllChunksInOrder) {
-  constexpr size_t kChunkBytes = 1000;
-  ChunkHasher chunks(kChunkBytes);
-  std::string all;
-  for (size_t i = 0; i < 40; ++i) {
-    const std::string chunk(i * 97 % (kChunkBytes + 1), static_cast<char>('a' + i % 26));
-    uint8_t* buffer = chunks.Next();
-    std::copy(chunk.begin(), chunk.end(), buffer);
-    chunks.Add(chunk.size());
-    EXPECT_TRUE(std::equal(chunk.begin(), chunk.end(), buffer));
-    all += chunk;
-  }
-  EXPECT_EQ(chunks.Finish(), Sha256Of(all));
 }
 
 class CountingDelegate : public ThreadDelegate {
