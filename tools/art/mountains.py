@@ -114,16 +114,18 @@ def silhouette_mask(heights, width, bottom):
 
 
 def paint_layer(img, mountain_range, colour, mist, mist_depth, light_x, contrast=0.28,
-                rim=None, scale=1.0):
+                rim=None, scale=1.0, hidden_from=None):
     """Paints one range: |colour| at its crest, fading into |mist| |mist_depth| rows below.
 
     Each mountain shows a lit face towards column |light_x| and a face in shadow, parted
     by a wandering spine from its summit. |rim| (colour, light(x) -> 0..1) adds a thin line
     of light along the crest, as if lit by the glow in the sky. Distances and x are in the
-    picture's units at 100 %, drawn at display scale |scale|.
+    picture's units at 100 %, drawn at display scale |scale|. Rows from |hidden_from| down
+    are left out: a nearer range will cover them whole.
     """
     heights = mountain_range.heights
-    mask = silhouette_mask(heights, img.width, img.height)
+    bottom = img.height if hidden_from is None else min(hidden_from, img.height)
+    mask = silhouette_mask(heights, img.width, bottom)
     crest = sum(heights) / len(heights)
     owners = mountain_range.owners
     summits = mountain_range.summits
@@ -180,6 +182,11 @@ def paint_layer(img, mountain_range, colour, mist, mist_depth, light_x, contrast
         y0, y1 = min(rows), max(rows) + 1
         grid = [[rows.get(y, {}).get(x, 0.0) for x in range(img.width)] for y in range(y0, y1)]
         img.screen(Mask(0, y0, img.width, grid), rim_colour)
+
+
+def covered_from(mountain_range):
+    """The first row that |mountain_range| covers whole, across the picture."""
+    return math.ceil(max(mountain_range.heights))
 
 
 def pine(cx, base, height):

@@ -15,7 +15,7 @@ import random
 
 from emblem import (PICTOGRAMS, orbit_point, paint_crystal, paint_halo, paint_icon_badge,
                     paint_orbit, paint_planet, sparkle)
-from mountains import paint_layer, paint_trees, ridge
+from mountains import covered_from, paint_layer, paint_trees, ridge
 from raster import Image, Mask, mix, smoothstep
 from sky import paint_gradient, paint_nebula, paint_stars
 
@@ -151,8 +151,10 @@ def _ranges(img, seed, bases, light_x, light, rim_strength, px, scale=1.0,
         rim = None
         if light is not None:
             rim = ((130, 200, 255), lambda x, k=k: light(x) * rim_strength * (1.0 - 0.22 * k))
+        # Only down to where the next, nearer range covers the whole width.
+        nearer = covered_from(layers[k + 1][0]) if k + 1 < len(layers) else None
         paint_layer(img, mountain_range, colour, mist, depth, light_x, contrasts[k], rim=rim,
-                    scale=px)
+                    scale=px, hidden_from=nearer)
         if k == 3:
             rng = random.Random(seed + 9)
             spots = [(rng.uniform(a, b), rng.randint(2, 5), rng.uniform(16, 26))
