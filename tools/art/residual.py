@@ -10,6 +10,7 @@ ERROR_BOUND levels from the drawing, and the difference compresses to a fraction
 picture.
 """
 
+import array
 import math
 import zlib
 
@@ -19,42 +20,60 @@ import encoders
 ERROR_BOUND = 2
 
 
-def _taps(source, target):
-    """Per target pixel: (first source pixel, its weight, weight of the next) for linear
-    interpolation between pixel centres, the weights summing to the returned total. Reduced
-    by the sizes' common factor, so the total stays small (4 at 200 %, 6 at 150 %, 10 at
-    125 %)."""
+def _phases(source, target):
+    """Linear interpolation between pixel centres from |source| to |target| pixels, as it
+    repeats: the sizes' ratio reduced to n / m, target pixel x = p + k * m lies between
+    source pixels first + k * n and the next, weighted (total - f, f) for every k. Returns
+    (n, m, total, [(first, total - f, f) per phase p]). With the row padded by a copy of its
+    end pixel on each side (first counted in the padded row), the ends need no clamping:
+    beyond the outer centres both weights fall on equal values."""
     common = math.gcd(source, target)
     n, m = source // common, target // common
     total = 2 * m
-    taps = []
-    for x in range(target):
-        position = (2 * x + 1) * n - m  # centre of target pixel x, in source units * total
-        i, f = divmod(max(position, 0), total)
-        if i >= source - 1:
-            i, f = source - 1, 0
-        taps.append((i, total - f, f))
-    return taps, total
+    phases = []
+    for p in range(m):
+        first, f = divmod((2 * p + 1) * n - m, total)  # position of the centre * total
+        phases.append((first + 1, total - f, f))
+    return n, m, total, phases
+
+
+def _widen(row, width, target, n, m, phases):
+    """One row of RGB bytes enlarged across to |target| pixels, scaled by the total."""
+    padded = row[:3] + row + row[-3:]
+    wide = [0] * (3 * target)
+    for p, (first, wa, wb) in enumerate(phases):
+        count = (target - p + m - 1) // m
+        for c in range(3):
+            upper = padded[3 * first + c::3 * n][:count]
+            lower = padded[3 * (first + 1) + c::3 * n][:count]
+            wide[3 * p + c::3 * m] = [a * wa + b * wb for a, b in zip(upper, lower)]
+    return wide
 
 
 def enlarge(rows, width, height, target_width, target_height):
     """|rows| (top-down rows of RGB bytes, |width| x |height|) enlarged to |target_width| x
-    |target_height| by linear interpolation with integer weights, each value rounded half
-    up; the same integers as the installer computes."""
-    across, total_x = _taps(width, target_width)
-    down, total_y = _taps(height, target_height)
-    lanes = []
-    for i, wa, wb in across:
-        j = min(i + 1, width - 1)
-        lanes += [(3 * i, 3 * j, wa, wb), (3 * i + 1, 3 * j + 1, wa, wb),
-                  (3 * i + 2, 3 * j + 2, wa, wb)]
-    wide = [[row[p] * wa + row[q] * wb for p, q, wa, wb in lanes] for row in rows]
+    |target_height| by linear interpolation between pixel centres with integer weights, each
+    value rounded half up; the same integers as the installer computes.
+
+    Down the picture, each output row combines two widened rows as big integers of 64-bit
+    lanes, one per value, and divides by the weights' total through a multiplication by its
+    rounded-up reciprocal: exact for values below 2**16, and far quicker than value by
+    value."""
+    n, m, total_x, across = _phases(width, target_width)
+    n_y, m_y, total_y, down = _phases(height, target_height)
     total = total_x * total_y
-    half = total // 2
-    out = []
-    for i, wa, wb in down:
-        upper, lower = wide[i], wide[min(i + 1, height - 1)]
-        out.append(bytes([(p * wa + q * wb + half) // total for p, q in zip(upper, lower)]))
+    lanes = 3 * target_width
+    half = int.from_bytes(array.array("Q", [total // 2] * lanes).tobytes(), "little")
+    reciprocal = -(-(1 << 32) // total)
+    wide = [int.from_bytes(array.array("Q", _widen(row, width, target_width, n, m, across))
+                           .tobytes(), "little") for row in rows]
+    wide = [wide[0]] + wide + [wide[-1]]
+    out = [None] * target_height
+    for p, (first, wa, wb) in enumerate(down):
+        for y in range(p, target_height, m_y):
+            i = first + (y - p) // m_y * n_y
+            value = (wide[i] * wa + wide[i + 1] * wb + half) * reciprocal >> 32
+            out[y] = value.to_bytes(8 * lanes + 8, "little")[0:8 * lanes:8]
     return out
 
 
