@@ -6,8 +6,9 @@
 Writes 102.png ... 118.png (8-bit RGB), the page pictures 102 ... 104 and the glyphs
 105 ... 118 drawn again for 125, 150 and 200 % (ids plus 1000, 2000 and 3000; the pictures
 as their difference from the 100 % one, see residual.py), scaled_art.rc with the script
-lines that embed those, and app.ico; the installer's resource script embeds them all. Everything is drawn from code with fixed random seeds, so every run writes the
-same bytes. With --preview, also writes the icon sizes as PNG files. Standard library only.
+lines that embed those, and app.ico; the installer's resource script embeds them all.
+Everything is drawn from code with fixed random seeds, so every run writes the same bytes.
+With --preview, also writes the icon sizes as PNG files. Standard library only.
 
 Each page picture at each scale is drawn in a process of its own, so the drawing uses every
 core; the processes meet twice, to lay the same sky under the close and minimise glyphs on
@@ -80,8 +81,8 @@ def _glyph_places(scale):
 
 def _draw_page(picture_id, dpi, conn):
     """In a process of its own: draws |picture_id| for |dpi|, settling its glyph strip
-    through the parent, and sends the parent its file and the areas the glyphs need (and,
-    at 96 dpi, its rows, over which the larger scales store theirs)."""
+    through the parent; sends the parent the areas the glyphs need and, at 96 dpi, its rows,
+    over which the larger scales store theirs (which they then receive); last, its file."""
     # Drawing makes millions of short-lived lists and no reference cycles: the collector
     # would only rescan them (it more than doubles the time at 200 %).
     gc.disable()
@@ -96,10 +97,11 @@ def _draw_page(picture_id, dpi, conn):
     parts = [_cut(img, place) for place in _glyph_places(scale)] if picture_id == 102 else []
     if dpi == 96:
         rows = img.rows_8bit(dither_seed=picture_id)
-        conn.send((encoders.png_rgb(rows), parts, [encoders.interleave(*row) for row in rows]))
+        conn.send((parts, [encoders.interleave(*row) for row in rows]))
+        conn.send(encoders.png_rgb(rows))
     else:
         drawn = [encoders.interleave(*row) for row in img.rows_8bit()]
-        conn.send(("drawn", parts, None))
+        conn.send((parts, None))
         base = conn.recv()
         conn.send(residual.residual_png(base, scenes.picture_size(picture_id), drawn))
     conn.close()
@@ -131,18 +133,21 @@ def draw_pages(output):
                 workers[dpi, picture_id][1].send(strip)
                 partial[dpi][picture_id].paste(strip, left, top)
     bases = {}
-    for dpi, offset in ART_SETS:
+    for dpi, _ in ART_SETS:
         for picture_id in PICTURE_IDS:
-            process, conn = workers[dpi, picture_id]
-            png, parts, base = conn.recv()
+            conn = workers[dpi, picture_id][1]
+            parts, base = conn.recv()
             for part, place in zip(parts, _glyph_places(dpi / 96)):
                 partial[dpi][picture_id].paste(part, place[0], place[1])
             if dpi == 96:
                 bases[picture_id] = base
             else:
                 conn.send(bases[picture_id])
-                png = conn.recv()
-            _write(os.path.join(output, f"{picture_id + offset}.png"), png)
+    # Only now, so that the larger pictures are all stored at the same time.
+    for dpi, offset in ART_SETS:
+        for picture_id in PICTURE_IDS:
+            process, conn = workers[dpi, picture_id]
+            _write(os.path.join(output, f"{picture_id + offset}.png"), conn.recv())
             process.join()
             if process.exitcode != 0:
                 raise RuntimeError(f"drawing picture {picture_id} for {dpi} dpi failed")
