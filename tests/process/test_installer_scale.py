@@ -1,5 +1,5 @@
 """The wizard at every display scale: unchanged to the pixel at 96 DPI, scaled with native
-art and text at 120 and 144 DPI.
+art and text at 120, 144 and 192 DPI.
 
 Wine reads the display scale from HKCU\\Control Panel\\Desktop LogPixels when a process
 starts, so each run sets it in the prefix before starting the installer.
@@ -155,7 +155,7 @@ def ink_rows(display, xid, area):
 
 
 # The id offset of the picture set drawn for each display scale.
-SET_OFFSETS = {120: 1000, 144: 2000}
+SET_OFFSETS = {120: 1000, 144: 2000, 192: 3000}
 # Rows of the default page that only the picture covers, at 96 DPI, and the margin that
 # keeps clear of the window's border.
 CALM_ROWS = (60, 390)
@@ -197,7 +197,7 @@ def shows_key_colour(display, xid):
     return at != -1
 
 
-@pytest.mark.parametrize("dpi", [120, 144])
+@pytest.mark.parametrize("dpi", [120, 144, 192])
 @pytest.mark.parametrize("lang", LOCALES)
 def test_scaled_window_main_button_text_and_pages(dpi, lang, hidpi_env, tmp_path):
     scale = dpi / 96
