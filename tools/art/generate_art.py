@@ -110,12 +110,13 @@ def _draw_page(picture_id, dpi, conn):
 def draw_pages(output):
     """Draws the page pictures of every scale into |output|; returns, per dpi, the pictures
     as far as the glyphs need them (their strips and the areas under the glyphs)."""
-    context = multiprocessing.get_context("fork")
+    # The platform's way of starting processes: a fork on Linux, a fresh interpreter on
+    # Windows, where the vendor builds too; a worker needs nothing but its arguments.
     workers = {}
     for dpi, _ in ART_SETS:
         for picture_id in PICTURE_IDS:
-            parent, child = context.Pipe()
-            process = context.Process(target=_draw_page, args=(picture_id, dpi, child))
+            parent, child = multiprocessing.Pipe()
+            process = multiprocessing.Process(target=_draw_page, args=(picture_id, dpi, child))
             process.start()
             child.close()
             workers[dpi, picture_id] = (process, parent)
