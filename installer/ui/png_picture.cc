@@ -54,8 +54,8 @@ struct ResourceBytes {
   DWORD size = 0;
 };
 
-ResourceBytes FindPng(HINSTANCE instance, int id) {
-  const HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(id), kPngResourceType);
+ResourceBytes FindPng(HINSTANCE instance, int id, const wchar_t* type) {
+  const HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(id), type);
   if (!found)
     return {};
   // Resources are mapped with the module: nothing to free.
@@ -96,12 +96,12 @@ ComPointer<IWICFormatConverter> OpenBgr(const ResourceBytes& png, UINT* width, U
 
 }  // namespace
 
-bool HasPngResource(HINSTANCE instance, int id) {
-  return ::FindResourceW(instance, MAKEINTRESOURCEW(id), kPngResourceType) != nullptr;
+bool HasPngResource(HINSTANCE instance, int id, const wchar_t* type) {
+  return ::FindResourceW(instance, MAKEINTRESOURCEW(id), type) != nullptr;
 }
 
-UniqueBitmap DecodePngResource(HINSTANCE instance, int id) {
-  const ResourceBytes png = FindPng(instance, id);
+UniqueBitmap DecodePngResource(HINSTANCE instance, int id, const wchar_t* type) {
+  const ResourceBytes png = FindPng(instance, id, type);
   if (!png.data)
     return UniqueBitmap();
   const ScopedCom com;

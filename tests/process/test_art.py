@@ -1,6 +1,7 @@
 """The installer's pictures, glyphs and icon as the art generator writes them, and the
 resource script that carries them and the texts, read back by a program under Wine."""
 
+import gc
 import os
 import struct
 import subprocess
@@ -15,6 +16,8 @@ from picture_files import read_picture
 
 ART_TOOLS = SOURCE_DIR / "tools" / "art"
 sys.path.insert(0, str(ART_TOOLS))
+import residual  # noqa: E402
+import scenes  # noqa: E402
 from raster import oriented, polygon_mask, ring  # noqa: E402
 
 GENERATOR = ART_TOOLS / "generate_art.py"
@@ -74,11 +77,18 @@ def load(folder, picture_id):
     return read_picture(folder / f"{picture_id}.png")
 
 
-def test_every_picture_is_an_rgb_png_with_the_tabled_size(art):
+# The sets drawn for 100, 125, 150 and 200 %: id offset and scale.
+SETS = [(0, 1.0), (1000, 1.25), (2000, 1.5), (3000, 2.0)]
+
+
+@pytest.mark.parametrize("offset, scale", SETS)
+def test_every_picture_is_an_rgb_png_with_the_tabled_size(art, offset, scale):
     folder, _ = art
     for picture_id in range(102, 119):
-        picture = load(folder, picture_id)
-        assert (picture.width, picture.height) == PICTURE_SIZES.get(picture_id, (32, 32))
+        picture = load(folder, picture_id + offset)
+        width, height = PICTURE_SIZES.get(picture_id, (32, 32))
+        assert (picture.width, picture.height) == (round(width * scale),
+                                                   round(height * scale)), picture_id
         # 8 bits per channel, RGB, no interlace: what the platform's decoder turns into the
         # 24-bit DIB the window draws.
         assert (picture.depth, picture.colour_type, picture.interlace) == (8, 2, 0)
@@ -104,6 +114,36 @@ def test_glyphs_sit_on_the_key_colour(art, offset, size):
         inked = sum(1 for p in bmp.pixels() if p != KEY) / (size * size)
         at_100 = sum(1 for p in load(folder, glyph_id).pixels() if p != KEY) / 1024
         assert 0.5 < inked / at_100 < 2.0, glyph_id
+
+
+def shown_picture(folder, picture_id, offset):
+    """Rows of RGB bytes the installer shows for picture |picture_id| of the set at
+    |offset|: the 100 % picture enlarged plus the stored difference."""
+    base, stored = load(folder, picture_id), load(folder, picture_id + offset)
+    predicted = residual.enlarge(base.rows, base.width, base.height, stored.width,
+                                 stored.height)
+    return predicted, residual.compose(predicted, stored.rows)
+
+
+# One picture per larger scale: drawing one natively here takes all three of its scale.
+@pytest.mark.parametrize("picture_id, offset, scale", [(104, 1000, 1.25), (103, 2000, 1.5)])
+def test_larger_sets_show_the_native_drawing_within_the_error_bound(art, picture_id, offset,
+                                                                    scale):
+    folder, _ = art
+    gc.disable()  # millions of short-lived lists: the collector would triple the time
+    try:
+        drawn = scenes.all_pictures(scale)[picture_id].rows_8bit()
+    finally:
+        gc.enable()
+    predicted, shown = shown_picture(folder, picture_id, offset)
+    worst = stretched = 0
+    for (reds, greens, blues), row, guess in zip(drawn, shown, predicted):
+        native = bytes(v for pixel in zip(reds, greens, blues) for v in pixel)
+        worst = max(worst, max(abs(a - b) for a, b in zip(native, row)))
+        stretched = max(stretched, max(abs(a - b) for a, b in zip(native, guess)))
+    assert worst <= residual.ERROR_BOUND
+    # Sharper than the 100 % picture enlarged: stars and edges are drawn at this scale.
+    assert stretched > 40
 
 
 def test_glyph_pairs_share_their_pixels_and_the_others_differ(art):

@@ -1,22 +1,28 @@
 """The wizard at every display scale: unchanged to the pixel at 96 DPI, scaled with native
-art and text at 120 and 144 DPI.
+art and text at 120, 144 and 192 DPI.
 
 Wine reads the display scale from HKCU\\Control Panel\\Desktop LogPixels when a process
 starts, so each run sets it in the prefix before starting the installer.
 """
 
+import functools
 import hashlib
 import json
 import os
 import pathlib
 import subprocess
+import sys
 
 import pytest
 
-from conftest import BUILD_DIR, run_wine, start_xvfb, wait_until, wine_path
+from conftest import BUILD_DIR, SOURCE_DIR, run_wine, start_xvfb, wait_until, wine_path
 from installer_support import (CLOSE, INSTALL, TOGGLE, InstallerRun, Probe,  # noqa: F401
                                gui_env, installer_prefix, probe, start_installer)
 from keyboard_support import accessible_tree
+from picture_files import read_picture
+
+sys.path.insert(0, str(SOURCE_DIR / "tools" / "art"))
+import residual  # noqa: E402
 
 LOCALES = {"en": "C.UTF-8", "zh": "zh_CN.UTF-8"}
 # Digests of the window's pixels on each page at 96 DPI, taken by this test from the build
@@ -148,6 +154,41 @@ def ink_rows(display, xid, area):
     return rows
 
 
+# The id offset of the picture set drawn for each display scale.
+SET_OFFSETS = {120: 1000, 144: 2000, 192: 3000}
+# Rows of the default page that only the picture covers, at 96 DPI, and the margin that
+# keeps clear of the window's border.
+CALM_ROWS = (60, 390)
+BORDER_MARGIN = 10
+
+
+@functools.lru_cache(maxsize=None)
+def composed_default_page(dpi):
+    """Rows of the default page's picture as the installer must show it at |dpi|: the
+    100 % picture enlarged plus the difference stored for the set drawn for |dpi|."""
+    art = BUILD_DIR / "art"
+    base = read_picture(art / "102.png")
+    stored = read_picture(art / f"{102 + SET_OFFSETS[dpi]}.png")
+    predicted = residual.enlarge(base.rows, base.width, base.height, stored.width,
+                                 stored.height)
+    return residual.compose(predicted, stored.rows)
+
+
+def picture_mismatches(display, xid, dpi):
+    """Pixels in the calm rows of the default page that differ from the composed set."""
+    scale = dpi / 96
+    width, _, shot = window_rgb(display, xid)
+    expected = composed_default_page(dpi)
+    left, right = round(BORDER_MARGIN * scale) * 3, round((1000 - BORDER_MARGIN) * scale) * 3
+    wrong = 0
+    for y in range(*(round(v * scale) for v in CALM_ROWS)):
+        shown = shot[y * width * 3 + left:y * width * 3 + right]
+        want = expected[y][left:right]
+        if shown != want:
+            wrong += sum(1 for x in range(0, len(want), 3) if shown[x:x + 3] != want[x:x + 3])
+    return wrong
+
+
 def shows_key_colour(display, xid):
     _, _, shot = window_rgb(display, xid)
     at = shot.find(KEY_COLOUR)
@@ -156,7 +197,7 @@ def shows_key_colour(display, xid):
     return at != -1
 
 
-@pytest.mark.parametrize("dpi", [120, 144])
+@pytest.mark.parametrize("dpi", [120, 144, 192])
 @pytest.mark.parametrize("lang", LOCALES)
 def test_scaled_window_main_button_text_and_pages(dpi, lang, hidpi_env, tmp_path):
     scale = dpi / 96
@@ -184,6 +225,9 @@ def test_scaled_window_main_button_text_and_pages(dpi, lang, hidpi_env, tmp_path
         assert wait_until(lambda: ink_rows(display, xid, (0, 0, round(300 * scale),
                                                           round(60 * scale))), timeout=5)
         rows = ink_rows(display, xid, (0, 0, round(300 * scale), round(60 * scale)))
+        # The picture is the set drawn for this scale, composed bit for bit as the art
+        # generator stored it, not the 100 % picture stretched.
+        assert picture_mismatches(display, xid, dpi) == 0
         # So is the main button's text, inside its white frame (17 rows at 96 DPI).
         inside = [round(v * scale) for v in (356, 406, 644, 466)]
         button_rows = ink_rows(display, xid, inside)

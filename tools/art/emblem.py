@@ -46,13 +46,13 @@ def paint_halo(img, cx, cy, s, strength=1.0):
              shape="gauss")
 
 
-def sparkle(img, x, y, size, colour=(235, 248, 255), strength=1.0):
-    """A four-pointed glint: a bright dot with long thin rays."""
+def sparkle(img, x, y, size, colour=(235, 248, 255), strength=1.0, px=1.0):
+    """A four-pointed glint: a bright dot with long thin rays; |px| pixels to the unit."""
     img.glow(x, y, size * 0.22, colour, strength=0.9 * strength, reach=3.0, shape="gauss")
     for angle, length in ((0.0, 1.0), (math.pi / 2, 1.0), (math.pi / 4, 0.45),
                           (-math.pi / 4, 0.45)):
         dx, dy = math.cos(angle) * size * length, math.sin(angle) * size * length
-        w = max(0.9, size * 0.07)
+        w = max(0.9 * px, size * 0.07)
         # A thin diamond along the ray: bright at the centre, pointed at both ends.
         nx, ny = -dy / math.hypot(dx, dy) * w, dx / math.hypot(dx, dy) * w
         ray = [(x - dx, y - dy), (x + nx, y + ny), (x + dx, y + dy), (x - nx, y - ny)]
@@ -66,9 +66,10 @@ _TINY_FACETS = [(225, 250, 255), (150, 215, 255), (92, 96, 230),
                 (100, 170, 245), (60, 100, 220), (40, 30, 130)]
 
 
-def paint_crystal(img, cx, cy, s, sparkles=True, tiny=False):
+def paint_crystal(img, cx, cy, s, sparkles=True, tiny=False, px=1.0):
     """The faceted crystal, half height |s| pixels, centred on (cx, cy); |tiny| draws the
-    flat, high-contrast form for icons of a few pixels."""
+    flat, high-contrast form for icons of a few pixels. |px| is the display scale, which
+    widens the thinnest lines with everything else."""
     samples = 8 if s > 40 else 16
     for k, (corners, lit, far, p0, p1) in enumerate(_FACETS):
         pts = oriented([_at(cx, cy, s, p) for p in corners])
@@ -82,7 +83,7 @@ def paint_crystal(img, cx, cy, s, sparkles=True, tiny=False):
     # Light inside the stone, strongest just above its waist.
     img.glow(cx - 0.05 * s, cy - 0.1 * s, 0.32 * s, (170, 235, 255), strength=0.35,
              reach=2.2, shape="gauss")
-    width = max(0.8, s * 0.012)
+    width = max(0.8 * px, s * 0.012)
     for p, q in _EDGES:
         a, b = _at(cx, cy, s, p), _at(cx, cy, s, q)
         lit = 0.85 if (p[0] + q[0]) <= 0 else 0.45
@@ -92,8 +93,8 @@ def paint_crystal(img, cx, cy, s, sparkles=True, tiny=False):
                        [(-0.36, -0.36), (-0.29, -0.35), (-0.29, 0.22), (-0.36, 0.2)]])
     img.screen(polygon_mask([streak], samples), (255, 255, 255), 0.28)
     if sparkles:
-        sparkle(img, cx, cy - s, s * 0.34)
-        sparkle(img, cx - 0.42 * s, cy - 0.42 * s, s * 0.16, strength=0.8)
+        sparkle(img, cx, cy - s, s * 0.34, px=px)
+        sparkle(img, cx - 0.42 * s, cy - 0.42 * s, s * 0.16, strength=0.8, px=px)
 
 
 def _arc_band(cx, cy, rx, ry, rotation, width, start, end):
@@ -216,14 +217,15 @@ def _heart():
 PICTOGRAMS = [_bolt, _globe, _shield, _cube, _star, _lock, _play, _heart]
 
 
-def paint_icon_badge(img, x, y, r, pictogram, light=1.0):
-    """A round glass badge of radius |r| with a white pictogram in it."""
+def paint_icon_badge(img, x, y, r, pictogram, light=1.0, px=1.0):
+    """A round glass badge of radius |r| with a white pictogram in it; |px| pixels to the
+    unit."""
     img.glow(x, y, r * 0.9, (90, 150, 255), strength=0.35 * light, reach=3.0)
     img.blend_shaded(polygon_mask([circle(x, y, r)], 8),
                      radial_shader(x - r * 0.4, y - r * 0.5, r * 1.9,
                                    (78 * light + 20, 120 * light + 20, 230 * light + 10),
                                    (22, 28, 92)))
-    img.screen(polygon_mask(ring(x, y, r, r - max(1.0, r * 0.07)), 8), (150, 220, 255),
+    img.screen(polygon_mask(ring(x, y, r, r - max(1.0 * px, r * 0.07)), 8), (150, 220, 255),
                0.75 * light)
     glyph = [transform(c, x, y, r * 0.78) for c in pictogram()]
     img.blend(polygon_mask(glyph, 10), (255, 255, 255), 0.55 + 0.45 * light)

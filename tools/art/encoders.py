@@ -22,22 +22,46 @@ def _png_chunk(kind, data):
             struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
 
 
+def bytewise_difference(a, b):
+    """(a[i] - b[i]) mod 256 for byte strings of one length, computed on whole rows at once:
+    each byte is a lane of one big integer, with the lanes' top bits set before subtracting
+    so that no lane borrows from the next, and put right afterwards."""
+    n = len(a)
+    high = int.from_bytes(b"\x80" * n, "big")
+    x = int.from_bytes(a, "big")
+    y = int.from_bytes(b, "big")
+    low = ~high & ((1 << (8 * n)) - 1)
+    return (((x | high) - (y & low)) ^ (~(x ^ y) & high)).to_bytes(n, "big")
+
+
+def interleave(reds, greens, blues):
+    """One row of RGB bytes from its three channel lists."""
+    line = bytearray(3 * len(reds))
+    line[0::3] = bytes(reds)
+    line[1::3] = bytes(greens)
+    line[2::3] = bytes(blues)
+    return bytes(line)
+
+
+def png_file(width, height, filtered, strategy=zlib.Z_DEFAULT_STRATEGY):
+    """A PNG file of 8-bit RGB, no interlace, whose rows, each led by its filter type byte,
+    are |filtered|, compressed at level 9 with the zlib |strategy|."""
+    compressor = zlib.compressobj(9, zlib.DEFLATED, 15, 8, strategy)
+    data = compressor.compress(filtered) + compressor.flush()
+    return (b"\x89PNG\r\n\x1a\n" +
+            _png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+            _png_chunk(b"IDAT", data) + _png_chunk(b"IEND", b""))
+
+
 def png_rgb(rows):
     """A PNG file of |rows| (top-down (reds, greens, blues) int lists): 8-bit RGB, no
     interlace. Every row is stored with the "Sub" filter, which suits the pictures' smooth
     skies best of the five."""
     raw = bytearray()
     for reds, greens, blues in rows:
-        line = bytearray(3 * len(reds))
-        line[0::3] = bytes(reds)
-        line[1::3] = bytes(greens)
-        line[2::3] = bytes(blues)
-        left = bytes(3) + bytes(line[:-3])
-        raw += b"\x01" + bytes((a - b) & 0xFF for a, b in zip(line, left))
-    width, height = len(rows[0][0]), len(rows)
-    return (b"\x89PNG\r\n\x1a\n" +
-            _png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
-            _png_chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + _png_chunk(b"IEND", b""))
+        line = interleave(reds, greens, blues)
+        raw += b"\x01" + bytewise_difference(line, bytes(3) + line[:-3])
+    return png_file(len(rows[0][0]), len(rows), bytes(raw))
 
 
 def png_rgba(width, height, rgba):

@@ -99,47 +99,31 @@ def render(layers, backdrop, scale=1.0):
     return rows
 
 
-def average_backdrop(pictures, left, top):
-    """The mean of the 32 x 32 areas at (left, top) of |pictures|."""
-    out = Image(SIZE, SIZE)
+def average_backdrop(pictures, left, top, size=SIZE):
+    """The mean of the |size|-pixel squares at (left, top) of |pictures|."""
+    out = Image(size, size)
     n = float(len(pictures))
-    for y in range(SIZE):
-        for x in range(SIZE):
+    for y in range(size):
+        for x in range(size):
             colours = [p.pixel(left + x, top + y) for p in pictures]
             out.set_pixel(x, y, tuple(sum(c[k] for c in colours) / n for k in range(3)))
     return out
 
 
-def scaled_backdrop(backdrop, scale):
-    """|backdrop| (32 x 32) as the window shows the picture under the glyph at |scale|: the
-    picture stretched, here bilinearly, onto the glyph's scaled size."""
-    if scale == 1.0:
-        return backdrop
-    size = round(SIZE * scale)
-    out = Image(size, size)
-    for y in range(size):
-        fy = min(max((y + 0.5) / scale - 0.5, 0.0), SIZE - 1.0)
-        y0 = min(int(fy), SIZE - 2)
-        ty = fy - y0
-        for x in range(size):
-            fx = min(max((x + 0.5) / scale - 0.5, 0.0), SIZE - 1.0)
-            x0 = min(int(fx), SIZE - 2)
-            tx = fx - x0
-            corners = [backdrop.pixel(x0 + dx, y0 + dy) for dy in (0, 1) for dx in (0, 1)]
-            weights = [(1 - tx) * (1 - ty), tx * (1 - ty), (1 - tx) * ty, tx * ty]
-            out.set_pixel(x, y, tuple(sum(w * c[k] for w, c in zip(weights, corners))
-                                      for k in range(3)))
-    return out
-
-
 def all_glyphs(pictures, scale=1.0):
-    """Rows of bitmaps 105 to 118 at |scale| keyed by id, given the page pictures (at 100 %)
-    keyed by id."""
+    """Rows of bitmaps 105 to 118 at |scale| keyed by id, given the page pictures drawn for
+    |scale| keyed by id: each glyph blends into the very pixels the window shows under it
+    at that scale."""
+    size = round(SIZE * scale)
+
+    def at(place):
+        return tuple(round(v * scale) for v in place)
+
     top_right = [pictures[i] for i in TOP_RIGHT_PICTURES]
-    under_close = scaled_backdrop(average_backdrop(top_right, *CLOSE_AT), scale)
-    under_minimise = scaled_backdrop(average_backdrop(top_right, *MINIMIZE_AT), scale)
-    under_box = scaled_backdrop(pictures[102].crop(*CHECK_BOX_AT, SIZE, SIZE), scale)
-    under_arrow = scaled_backdrop(pictures[102].crop(*ARROW_AT, SIZE, SIZE), scale)
+    under_close = average_backdrop(top_right, *at(CLOSE_AT), size)
+    under_minimise = average_backdrop(top_right, *at(MINIMIZE_AT), size)
+    under_box = pictures[102].crop(*at(CHECK_BOX_AT), size, size)
+    under_arrow = pictures[102].crop(*at(ARROW_AT), size, size)
     close_normal = render([(cross(), GREY)], under_close, scale)
     close_hover = render([(cross(), WHITE)], under_close, scale)
     minimise_normal = render([(minimise_bar(), GREY)], under_minimise, scale)

@@ -25,7 +25,8 @@ def _detail(rng, levels, roughness):
 
 
 class Range:
-    """One mountain range: its crest line and the summits that make it up."""
+    """One mountain range: its crest line and the summits that make it up, in pixels of the
+    picture it is drawn into."""
 
     def __init__(self, heights, summits, owners):
         self.heights = heights  # crest row at SUB samples per pixel column
@@ -39,12 +40,14 @@ class Range:
         return self.heights[min(len(self.heights) - 1, max(0, int(x * SUB)))]
 
 
-def ridge(seed, width, base, amplitude, peaks=7, jag=10.0, envelope=None, roughness=0.62):
+def ridge(seed, width, base, amplitude, peaks=7, jag=10.0, envelope=None, roughness=0.62,
+          scale=1.0):
     """A Range standing on row |base|, its highest summits |amplitude| rows above it.
 
     The range is the upper envelope of |peaks| mountains, each with concave flanks of its
     own steepness, roughened by midpoint-displacement noise of |jag| pixels so the crests
-    break up like rock. |envelope|(x) -> 0..1 scales the peaks, to open a valley.
+    break up like rock. |envelope|(x) -> 0..1 scales the peaks, to open a valley. Sizes are
+    in the picture's units at 100 %; the range is sampled for display scale |scale|.
     """
     rng = random.Random(seed)
     mountains = []
@@ -58,11 +61,11 @@ def ridge(seed, width, base, amplitude, peaks=7, jag=10.0, envelope=None, roughn
     levels = 12
     noise = _detail(rng, levels, roughness)
     n = 1 << levels
-    samples = width * SUB
+    samples = round(width * scale) * SUB
     heights = []
     owners = []
     for k in range(samples):
-        x = (k + 0.5) / SUB
+        x = (k + 0.5) / SUB / scale
         top = 0.0
         over = []
         for m, (px, height, left, right) in enumerate(mountains):
@@ -75,17 +78,18 @@ def ridge(seed, width, base, amplitude, peaks=7, jag=10.0, envelope=None, roughn
                 # Past its foot the flank keeps falling, so every pixel of the layer
                 # below has a mountain it belongs to.
                 v = -height * 0.6 * (d - 1.0)
-            over.append((-height, base - v, m))
+            over.append((-height, (base - v) * scale, m))
         f = (k + 0.5) / samples * n
         i = min(int(f), n - 1)
         grain = noise[i] + (noise[i + 1] - noise[i]) * (f - i)
         rough = 0.35 + 0.65 * min(1.0, top / (amplitude * 0.5 + 1))
-        heights.append(base - top - jag * grain * rough)
+        heights.append((base - top - jag * grain * rough) * scale)
         if k % SUB == SUB // 2:
             owners.append([(flank, m) for _, flank, m in sorted(over)])
     summits = []
     for px, height, _, _ in mountains:
-        summits.append((px, base - height, rng.uniform(-0.3, 0.3), rng.uniform(0, 6.3)))
+        summits.append((px * scale, (base - height) * scale, rng.uniform(-0.3, 0.3),
+                        rng.uniform(0, 6.3)))
     return Range(heights, summits, owners)
 
 
@@ -110,20 +114,25 @@ def silhouette_mask(heights, width, bottom):
 
 
 def paint_layer(img, mountain_range, colour, mist, mist_depth, light_x, contrast=0.28,
-                rim=None):
+                rim=None, scale=1.0, hidden_from=None):
     """Paints one range: |colour| at its crest, fading into |mist| |mist_depth| rows below.
 
     Each mountain shows a lit face towards column |light_x| and a face in shadow, parted
     by a wandering spine from its summit. |rim| (colour, light(x) -> 0..1) adds a thin line
-    of light along the crest, as if lit by the glow in the sky.
+    of light along the crest, as if lit by the glow in the sky. Distances and x are in the
+    picture's units at 100 %, drawn at display scale |scale|. Rows from |hidden_from| down
+    are left out: a nearer range will cover them whole.
     """
     heights = mountain_range.heights
-    mask = silhouette_mask(heights, img.width, img.height)
+    bottom = img.height if hidden_from is None else min(hidden_from, img.height)
+    mask = silhouette_mask(heights, img.width, bottom)
     crest = sum(heights) / len(heights)
     owners = mountain_range.owners
     summits = mountain_range.summits
     lit_colour = mix(colour, (120, 150, 230), 0.12)
     dark_colour = tuple(c * (1.0 - contrast) for c in colour)
+    mist_depth *= scale
+    light_x *= scale
 
     def shade(x0, count, y):
         t = smoothstep(crest - mist_depth * 0.2, crest + mist_depth, y + 0.5)
@@ -132,43 +141,52 @@ def paint_layer(img, mountain_range, colour, mist, mist_depth, light_x, contrast
         spines = []
         for sx, sy, lean, phase in summits:
             below = y + 0.5 - sy
-            wobble = 3.0 * math.sin(below * 0.09 + phase) + 1.4 * math.sin(below * 0.31 + phase)
+            ahead = below / scale
+            wobble = (3.0 * math.sin(ahead * 0.09 + phase) +
+                      1.4 * math.sin(ahead * 0.31 + phase)) * scale
             spines.append((sx + below * lean + wobble, sx < light_x))
-        rs, gs, bs = [], [], []
         row = y + 0.5
+        shadow = []  # per pixel, 0 on the lit face to 1 on the dark one
         for x in range(x0, x0 + count):
             s = 0.0
             for flank, m in owners[x]:
                 if flank <= row:
                     spine, facing_right = spines[m]
                     d = x + 0.5 - spine
-                    s = clamp01(0.5 - d) if facing_right else clamp01(0.5 + d)
+                    s = 0.5 - d if facing_right else 0.5 + d
+                    s = 0.0 if s < 0.0 else 1.0 if s > 1.0 else s
                     break
-            rs.append(lit[0] + (dark[0] - lit[0]) * s)
-            gs.append(lit[1] + (dark[1] - lit[1]) * s)
-            bs.append(lit[2] + (dark[2] - lit[2]) * s)
-        return rs, gs, bs
+            shadow.append(s)
+        steps = [dark[k] - lit[k] for k in range(3)]
+        return tuple([lit[k] + steps[k] * s for s in shadow] for k in range(3))
 
     img.blend_shaded(mask, shade)
     if rim is None:
         return
     rim_colour, light = rim
     rows = {}
+    reach = math.ceil(5 * scale)
+    fall = 1.4 * scale
     for x in range(img.width):
-        k = light(x + 0.5)
+        k = light((x + 0.5) / scale)
         if k <= 0.003:
             continue
         col = heights[x * SUB:(x + 1) * SUB]
         h = sum(col) / SUB
-        for y in range(int(h), min(img.height, int(h) + 5)):
+        for y in range(int(h), min(img.height, int(h) + reach)):
             d = y + 0.5 - h
-            w = clamp01(d + 0.5) * math.exp(-max(d, 0.0) / 1.4) * k
+            w = clamp01(d + 0.5) * math.exp(-max(d, 0.0) / fall) * k
             if w > 0.002:
                 rows.setdefault(y, {})[x] = w
     if rows:
         y0, y1 = min(rows), max(rows) + 1
         grid = [[rows.get(y, {}).get(x, 0.0) for x in range(img.width)] for y in range(y0, y1)]
         img.screen(Mask(0, y0, img.width, grid), rim_colour)
+
+
+def covered_from(mountain_range):
+    """The first row that |mountain_range| covers whole, across the picture."""
+    return math.ceil(max(mountain_range.heights))
 
 
 def pine(cx, base, height):
@@ -194,15 +212,17 @@ def pine(cx, base, height):
     return outline
 
 
-def paint_trees(img, mountain_range, seed, spots, colour):
-    """Pine trees standing on the crest of |mountain_range| at the x positions of |spots|."""
+def paint_trees(img, mountain_range, seed, spots, colour, scale=1.0):
+    """Pine trees standing on the crest of |mountain_range| at the x positions of |spots|
+    (in the picture's units at 100 %), drawn at display scale |scale|."""
     rng = random.Random(seed)
+    width = img.width / scale
     contours = []
     for x, count, size in spots:
         for k in range(count):
             tx = x + rng.uniform(-1.0, 1.0) * size * 1.3 * count ** 0.5
-            tx = min(max(tx, 1.0), img.width - 2.0)
+            tx = min(max(tx, 1.0), width - 2.0) * scale
             h = mountain_range.crest(tx)
-            th = size * rng.uniform(0.6, 1.1)
+            th = size * rng.uniform(0.6, 1.1) * scale
             contours.append(pine(tx, h + th * 0.12, th))
     img.blend(polygon_mask(contours, samples=6), colour)

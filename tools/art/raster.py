@@ -144,6 +144,15 @@ class Image:
             out.b[d:d + width] = self.b[a:a + width]
         return out
 
+    def paste(self, part, x, y):
+        """Copies the picture |part| in with its top-left corner at (x, y)."""
+        for j in range(part.height):
+            a = (y + j) * self.width + x
+            d = j * part.width
+            self.r[a:a + part.width] = part.r[d:d + part.width]
+            self.g[a:a + part.width] = part.g[d:d + part.width]
+            self.b[a:a + part.width] = part.b[d:d + part.width]
+
     def rows_8bit(self, dither_seed=None):
         """Rows top-down as (reds, greens, blues) lists of ints 0..255.
 
@@ -167,8 +176,13 @@ class Image:
                 noise = (t * (w // 64 + 1))[:w]
             chans = []
             for ch in (self.r, self.g, self.b):
-                vals = [int(v + n) for v, n in zip(ch[a:a + w], noise)]
-                chans.append([0 if v < 0 else 255 if v > 255 else v for v in vals])
+                if tile is None:
+                    vals = [int(v + 0.5) for v in ch[a:a + w]]
+                else:
+                    vals = [int(v + n) for v, n in zip(ch[a:a + w], noise)]
+                if min(vals) < 0 or max(vals) > 255:
+                    vals = [0 if v < 0 else 255 if v > 255 else v for v in vals]
+                chans.append(vals)
             out.append(tuple(chans))
         return out
 

@@ -61,7 +61,9 @@ class ValueNoise:
 
 
 def _upsample(grid, gw, gh, cell, width, height):
-    """Bilinear enlargement of a coarse row-major |grid| (gw x gh, |cell| pixels apart)."""
+    """Bilinear enlargement of a coarse row-major |grid| (gw x gh, |cell| pixels apart):
+    yields, for each pixel row, the two enlarged grid rows it lies between and its weight
+    of the lower one, or None where both rows are all zero."""
     xs = []
     for x in range(width):
         gx = min((x + 0.5) / cell, gw - 1.0001)
@@ -70,15 +72,18 @@ def _upsample(grid, gw, gh, cell, width, height):
     wide = []
     for j in range(gh):
         row = grid[j * gw:(j + 1) * gw]
-        wide.append([row[i] + (row[i + 1] - row[i]) * f for i, f in xs])
-    out = []
+        if any(row):
+            wide.append([row[i] + (row[i + 1] - row[i]) * f for i, f in xs])
+        else:
+            wide.append(None)
     for y in range(height):
         gy = min((y + 0.5) / cell, gh - 1.0001)
         j = int(gy)
-        f = gy - j
         a, b = wide[j], wide[j + 1]
-        out.append([p + (q - p) * f for p, q in zip(a, b)])
-    return out
+        if a is None and b is None:
+            yield None
+            continue
+        yield (a or [0.0] * width, b or [0.0] * width, gy - j)
 
 
 def band_distance(x, y, band):
@@ -89,11 +94,16 @@ def band_distance(x, y, band):
     return ((x - x0) * dy - (y - y0) * dx) / n
 
 
-def paint_nebula(img, seed, band, strength=1.0, bottom=None):
-    """Screens a soft, cloudy band of violet and teal light across the sky."""
-    cell = 8
-    gw = img.width // cell + 2
-    gh = img.height // cell + 2
+def paint_nebula(img, seed, band, strength=1.0, bottom=None, scale=1.0):
+    """Screens a soft, cloudy band of violet and teal light across the sky.
+
+    |band| and |bottom| are in the picture's units at 100 %; |scale| is the display scale
+    the picture is drawn for. The clouds are sampled every 8 units at every scale, so each
+    scale shows the same soft haze, only with finer pixels.
+    """
+    cell = 8 * scale
+    gw = int(img.width // cell) + 2
+    gh = int(img.height // cell) + 2
     shape = ValueNoise(seed)
     tint = ValueNoise(seed + 1)
     width = band[2]
@@ -102,7 +112,7 @@ def paint_nebula(img, seed, band, strength=1.0, bottom=None):
     teal = (40.0, 150.0, 196.0)
     for j in range(gh):
         for i in range(gw):
-            x, y = i * cell, j * cell
+            x, y = i * cell / scale, j * cell / scale
             d = band_distance(x, y, band)
             wob = (shape.fbm(x / 260.0 + 3.0, y / 260.0) - 0.5) * width
             core = math.exp(-((d + wob) / width) ** 2)
@@ -115,20 +125,23 @@ def paint_nebula(img, seed, band, strength=1.0, bottom=None):
             r.append(k * c[0] / 255.0)
             g.append(k * c[1] / 255.0)
             b.append(k * c[2] / 255.0)
+    w = img.width
     for chan, grid in ((img.r, r), (img.g, g), (img.b, b)):
-        rows = _upsample(grid, gw, gh, cell, img.width, img.height)
-        w = img.width
-        for y, row in enumerate(rows):
+        for y, rows in enumerate(_upsample(grid, gw, gh, cell, w, img.height)):
+            if rows is None:
+                continue  # no light: screening with zero leaves every value as it is
             a = y * w
-            chan[a:a + w] = [o + (255.0 - o) * k for o, k in zip(chan[a:a + w], row)]
+            lower, upper, f = rows
+            chan[a:a + w] = [o + (255.0 - o) * (p + (q - p) * f)
+                             for o, p, q in zip(chan[a:a + w], lower, upper)]
 
 
 STAR_TINTS = [(255.0, 255.0, 255.0), (200.0, 220.0, 255.0), (175.0, 200.0, 255.0),
               (255.0, 236.0, 214.0), (255.0, 214.0, 190.0)]
 
 
-def _stamp(img, x, y, sigma, colour, strength):
-    reach = max(1.6, sigma * 3.0)
+def _stamp(img, x, y, sigma, colour, strength, px=1.0):
+    reach = max(1.6 * px, sigma * 3.0)
     x0, x1 = int(x - reach), int(x + reach) + 1
     y0, y1 = int(y - reach), int(y + reach) + 1
     inv = 1.0 / (2.0 * sigma * sigma)
@@ -137,17 +150,20 @@ def _stamp(img, x, y, sigma, colour, strength):
     img.screen(Mask(x0, y0, x1 - x0, rows), colour)
 
 
-def _spikes(img, x, y, length, colour, strength):
-    """A four-pointed twinkle: thin horizontal and vertical rays fading outwards."""
+def _spikes(img, x, y, length, colour, strength, px=1.0):
+    """A four-pointed twinkle: thin horizontal and vertical rays fading outwards; the rays
+    are |px| pixels thick."""
     n = int(length) + 1
+    m = math.ceil(px)  # rows on each side of a ray's centre row
+    thin = 0.35 * px * px
     horiz = [[strength * math.exp(-abs(i + 0.5 - x) / (length * 0.3)) *
-              math.exp(-((j + 0.5 - y) ** 2) / 0.35) for i in range(int(x) - n, int(x) + n + 1)]
-             for j in range(int(y) - 1, int(y) + 2)]
-    img.screen(Mask(int(x) - n, int(y) - 1, 2 * n + 1, horiz), colour)
+              math.exp(-((j + 0.5 - y) ** 2) / thin) for i in range(int(x) - n, int(x) + n + 1)]
+             for j in range(int(y) - m, int(y) + m + 1)]
+    img.screen(Mask(int(x) - n, int(y) - m, 2 * n + 1, horiz), colour)
     vert = [[strength * math.exp(-abs(j + 0.5 - y) / (length * 0.3)) *
-             math.exp(-((i + 0.5 - x) ** 2) / 0.35) for i in range(int(x) - 1, int(x) + 2)]
+             math.exp(-((i + 0.5 - x) ** 2) / thin) for i in range(int(x) - m, int(x) + m + 1)]
             for j in range(int(y) - n, int(y) + n + 1)]
-    img.screen(Mask(int(x) - 1, int(y) - n, 3, vert), colour)
+    img.screen(Mask(int(x) - m, int(y) - n, 2 * m + 1, vert), colour)
 
 
 def _inside(x, y, rects, margin=0.0):
@@ -156,16 +172,19 @@ def _inside(x, y, rects, margin=0.0):
 
 
 def paint_stars(img, seed, count, bottom, band=None, keep_clear=(), keep_dim=(),
-                bright=14):
+                bright=14, scale=1.0):
     """Scatters |count| stars above row |bottom|, denser along the nebula |band|.
 
     No star falls in the |keep_clear| rectangles (where glyphs sit) and only faint ones
-    fall in |keep_dim| (behind texts). |bright| of them are large and twinkle.
+    fall in |keep_dim| (behind texts). |bright| of them are large and twinkle. Positions
+    and sizes are in the picture's units at 100 %, drawn at display scale |scale|: the
+    same stars at every scale.
     """
     rng = random.Random(seed)
+    width = img.width / scale
     placed = 0
     while placed < count:
-        x = rng.uniform(2, img.width - 2)
+        x = rng.uniform(2, width - 2)
         y = rng.uniform(2, bottom)
         if band is not None and rng.random() < 0.5:
             # Half the stars crowd into the band, like a galaxy seen edge-on.
@@ -183,17 +202,19 @@ def paint_stars(img, seed, count, bottom, band=None, keep_clear=(), keep_dim=(),
         strength = 0.18 + 0.82 * magnitude ** 0.7
         if _inside(x, y, keep_dim, margin=6):
             strength *= 0.35
-        _stamp(img, x, y, sigma, tint, strength)
+        _stamp(img, x * scale, y * scale, sigma * scale, tint, strength, scale)
         placed += 1
     placed = 0
     while placed < bright:
-        x = rng.uniform(20, img.width - 20)
+        x = rng.uniform(20, width - 20)
         y = rng.uniform(15, bottom * 0.8)
         if _inside(x, y, keep_clear, margin=24) or _inside(x, y, keep_dim, margin=20):
             continue
         tint = STAR_TINTS[rng.randrange(3)]
         size = rng.uniform(0.6, 1.0)
-        img.glow(x, y, 5.0 * size, tint, strength=0.22 * size, reach=4.0, shape="gauss")
-        _stamp(img, x, y, 0.9 * size, (255.0, 255.0, 255.0), 1.0)
-        _spikes(img, x, y, 7.0 + 9.0 * size, tint, 0.55 * size)
+        x, y = x * scale, y * scale
+        img.glow(x, y, 5.0 * size * scale, tint, strength=0.22 * size, reach=4.0,
+                 shape="gauss")
+        _stamp(img, x, y, 0.9 * size * scale, (255.0, 255.0, 255.0), 1.0, scale)
+        _spikes(img, x, y, (7.0 + 9.0 * size) * scale, tint, 0.55 * size, scale)
         placed += 1

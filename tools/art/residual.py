@@ -1,0 +1,120 @@
+"""Page pictures for the larger display scales, stored as a difference from the 100 % one.
+
+A picture drawn for 125, 150 or 200 % is stored as what it adds to the 100 % picture
+enlarged by enlarge() below, which the installer repeats bit for bit
+(installer/ui/picture_residual.cc) before adding the stored difference, byte by byte
+modulo 256. Wherever the enlargement is within ERROR_BOUND levels of the drawing (the
+smooth sky, most of every picture) the difference is stored as zero, and elsewhere on a
+lattice of 2 * ERROR_BOUND + 1 levels, so no channel of the shown picture is more than
+ERROR_BOUND levels from the drawing, and the difference compresses to a fraction of the
+picture.
+"""
+
+import array
+import math
+import zlib
+
+import encoders
+
+# How far, in levels of 0..255, a channel of the shown picture may be from the drawing.
+ERROR_BOUND = 2
+
+
+def _phases(source, target):
+    """Linear interpolation between pixel centres from |source| to |target| pixels, as it
+    repeats: the sizes' ratio reduced to n / m, target pixel x = p + k * m lies between
+    source pixels first + k * n and the next, weighted (total - f, f) for every k. Returns
+    (n, m, total, [(first, total - f, f) per phase p]). With the row padded by a copy of its
+    end pixel on each side (first counted in the padded row), the ends need no clamping:
+    beyond the outer centres both weights fall on equal values."""
+    common = math.gcd(source, target)
+    n, m = source // common, target // common
+    total = 2 * m
+    phases = []
+    for p in range(m):
+        first, f = divmod((2 * p + 1) * n - m, total)  # position of the centre * total
+        phases.append((first + 1, total - f, f))
+    return n, m, total, phases
+
+
+def _widen(row, width, target, n, m, phases):
+    """One row of RGB bytes enlarged across to |target| pixels, scaled by the total."""
+    padded = row[:3] + row + row[-3:]
+    wide = [0] * (3 * target)
+    for p, (first, wa, wb) in enumerate(phases):
+        count = (target - p + m - 1) // m
+        for c in range(3):
+            upper = padded[3 * first + c::3 * n][:count]
+            lower = padded[3 * (first + 1) + c::3 * n][:count]
+            wide[3 * p + c::3 * m] = [a * wa + b * wb for a, b in zip(upper, lower)]
+    return wide
+
+
+def enlarge(rows, width, height, target_width, target_height):
+    """|rows| (top-down rows of RGB bytes, |width| x |height|) enlarged to |target_width| x
+    |target_height| by linear interpolation between pixel centres with integer weights, each
+    value rounded half up; the same integers as the installer computes.
+
+    Down the picture, each output row combines two widened rows as big integers of 64-bit
+    lanes, one per value, and divides by the weights' total through a multiplication by its
+    rounded-up reciprocal: exact for values below 2**16, and far quicker than value by
+    value."""
+    n, m, total_x, across = _phases(width, target_width)
+    n_y, m_y, total_y, down = _phases(height, target_height)
+    total = total_x * total_y
+    lanes = 3 * target_width
+    half = int.from_bytes(array.array("Q", [total // 2] * lanes).tobytes(), "little")
+    reciprocal = -(-(1 << 32) // total)
+    wide = [int.from_bytes(array.array("Q", _widen(row, width, target_width, n, m, across))
+                           .tobytes(), "little") for row in rows]
+    wide = [wide[0]] + wide + [wide[-1]]
+    out = [None] * target_height
+    for p, (first, wa, wb) in enumerate(down):
+        for y in range(p, target_height, m_y):
+            i = first + (y - p) // m_y * n_y
+            value = (wide[i] * wa + wide[i + 1] * wb + half) * reciprocal >> 32
+            out[y] = value.to_bytes(8 * lanes + 8, "little")[0:8 * lanes:8]
+    return out
+
+
+def _difference_table(bound):
+    """For predicted value u and drawn value n, at index u * 256 + n: the stored difference
+    (modulo 256) of the value shown, the lattice point nearest n - u, or n - u itself where
+    that point would leave 0..255 or |bound|."""
+    step = 2 * bound + 1
+    table = bytearray(65536)
+    for u in range(256):
+        for n in range(256):
+            e = n - u
+            shown = u + (e + bound) // step * step if e >= 0 else u - (bound - e) // step * step
+            if not 0 <= shown <= 255 or abs(shown - n) > bound:
+                shown = n
+            table[u * 256 + n] = (shown - u) & 0xFF
+    return bytes(table)
+
+
+_TABLE = _difference_table(ERROR_BOUND)
+
+
+def differences(predicted, drawn):
+    """Rows of stored differences for the |drawn| rows given the |predicted| ones."""
+    table = _TABLE
+    return [bytes([table[(u << 8) | n] for u, n in zip(p, d)]) for p, d in zip(predicted, drawn)]
+
+
+def compose(predicted, stored):
+    """The rows the installer shows: |predicted| plus |stored|, byte by byte modulo 256."""
+    return [bytes([(u + r) & 0xFF for u, r in zip(p, s)]) for p, s in zip(predicted, stored)]
+
+
+def residual_png(base_rows, base_size, drawn_rows):
+    """The PNG file stored for |drawn_rows| (RGB bytes, top-down) over the 100 % picture
+    |base_rows| of |base_size|."""
+    width, height = len(drawn_rows[0]) // 3, len(drawn_rows)
+    predicted = enlarge(base_rows, *base_size, width, height)
+    raw = bytearray()
+    for row in differences(predicted, drawn_rows):
+        raw += b"\x01" + encoders.bytewise_difference(row, bytes(3) + row[:-3])
+    # Mostly zeros broken by short runs: the filtered strategy suits it better than the
+    # default by a few per cent.
+    return encoders.png_file(width, height, bytes(raw), zlib.Z_FILTERED)
