@@ -266,9 +266,17 @@ def _png_size_and_alpha(png):
     raw = zlib.decompress(idat)
     stride = width * 4 + 1
     assert len(raw) == stride * height and depth == 8 and colour_type == 6
+    rows = []
+    for y in range(height):
+        kind, line = raw[y * stride], bytearray(raw[y * stride + 1:(y + 1) * stride])
+        assert kind in (0, 1), kind  # none or "Sub", the filters the generator writes
+        if kind == 1:
+            for i in range(4, len(line)):
+                line[i] = (line[i] + line[i - 4]) & 0xFF
+        rows.append(line)
 
     def alpha(x, y):
-        return raw[y * stride + 1 + x * 4 + 3]
+        return rows[y][x * 4 + 3]
 
     return width, height, alpha
 

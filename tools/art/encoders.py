@@ -43,13 +43,15 @@ def interleave(reds, greens, blues):
     return bytes(line)
 
 
-def png_file(width, height, filtered, strategy=zlib.Z_DEFAULT_STRATEGY):
-    """A PNG file of 8-bit RGB, no interlace, whose rows, each led by its filter type byte,
-    are |filtered|, compressed at level 9 with the zlib |strategy|."""
+def png_file(width, height, filtered, strategy=zlib.Z_FILTERED, colour_type=2):
+    """A PNG file of 8-bit samples (colour type 2: RGB, 6: RGBA), no interlace, whose rows,
+    each led by its filter type byte, are |filtered|, compressed at level 9 with the zlib
+    |strategy|. The filtered strategy suits filtered rows: it makes the installer's pictures
+    a few kilobytes smaller than the default one does."""
     compressor = zlib.compressobj(9, zlib.DEFLATED, 15, 8, strategy)
     data = compressor.compress(filtered) + compressor.flush()
     return (b"\x89PNG\r\n\x1a\n" +
-            _png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+            _png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, colour_type, 0, 0, 0)) +
             _png_chunk(b"IDAT", data) + _png_chunk(b"IEND", b""))
 
 
@@ -65,12 +67,14 @@ def png_rgb(rows):
 
 
 def png_rgba(width, height, rgba):
-    """A PNG file of |rgba| (top-down bytes, 4 per pixel), 8-bit RGBA, no interlace."""
+    """A PNG file of |rgba| (top-down bytes, 4 per pixel), 8-bit RGBA, no interlace, every row
+    stored with the "Sub" filter (a fifth smaller than unfiltered for the program icon)."""
     stride = width * 4
-    raw = b"".join(b"\x00" + rgba[y * stride:(y + 1) * stride] for y in range(height))
-    return (b"\x89PNG\r\n\x1a\n" +
-            _png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
-            _png_chunk(b"IDAT", zlib.compress(raw, 9)) + _png_chunk(b"IEND", b""))
+    raw = bytearray()
+    for y in range(height):
+        line = rgba[y * stride:(y + 1) * stride]
+        raw += b"\x01" + bytewise_difference(line, bytes(4) + line[:-4])
+    return png_file(width, height, bytes(raw), colour_type=6)
 
 
 def _and_mask(width, height, opaque):
