@@ -49,10 +49,10 @@ void Widen(const PixelRows& base, int y, const std::vector<Tap>& taps, std::vect
 
 }  // namespace
 
-void AddEnlarged(const PixelRows& base, const PixelRows& picture) {
+bool AddEnlarged(const PixelRows& base, const PixelRows& picture) {
   if (base.width <= 0 || base.height <= 0 || picture.width < base.width ||
       picture.height < base.height) {
-    return;
+    return false;
   }
   int totalX = 0;
   int totalY = 0;
@@ -89,4 +89,5 @@ void AddEnlarged(const PixelRows& base, const PixelRows& picture) {
       out[i] = static_cast<uint8_t>(out[i] + value);
     }
   }
+  return true;
 }

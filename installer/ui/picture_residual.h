@@ -16,7 +16,8 @@ struct PixelRows {
 // byte modulo 256, which turns the stored difference into the picture. The enlargement
 // interpolates linearly between pixel centres with integer weights and rounds half up,
 // exactly as tools/art/residual.py does, so the sum is the picture the generator chose.
-// |base| must be at most as large as |picture| in each direction.
-void AddEnlarged(const PixelRows& base, const PixelRows& picture);
+// False, leaving |picture| as it is, when |base| is empty or larger than |picture| in either
+// direction.
+bool AddEnlarged(const PixelRows& base, const PixelRows& picture);
 
 #endif  // INSTALLER_UI_PICTURE_RESIDUAL_H_

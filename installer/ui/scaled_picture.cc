@@ -49,11 +49,9 @@ UniqueBitmap LoadScaledPicture(HINSTANCE instance, int id, DisplayScale scale) {
   PixelRows baseRows = {};
   PixelRows pictureRows = {};
   if (!base || !picture || !PixelsOf(base.get(), &baseRows) ||
-      !PixelsOf(picture.get(), &pictureRows) || baseRows.width > pictureRows.width ||
-      baseRows.height > pictureRows.height) {
+      !PixelsOf(picture.get(), &pictureRows) || !AddEnlarged(baseRows, pictureRows)) {
     WriteDebugLineF("Fail compose picture %d.\n", setId);
     return UniqueBitmap();
   }
-  AddEnlarged(baseRows, pictureRows);
   return picture;
 }
