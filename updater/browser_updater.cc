@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/win/debug_output.h"
 #include "net/fetch_url.h"
+#include "updater/state_moves.h"
 
 namespace {
 
@@ -23,7 +25,8 @@ BrowserUpdater::BrowserUpdater(std::string_view versionText,
       channel(std::move(channelText)),
       device(std::move(deviceText)),
       lang(std::move(langText)),
-      newestVersion(kNewestVersionUnknown) {
+      newestVersion(kNewestVersionUnknown),
+      now(::GetTickCount64) {
   if (!installedVersion.IsValid())
     installedVersion = Version(kUnknownInstalledVersion);
   request.SetFileBodyLimit(limits.maxPackageBytes);
@@ -51,6 +54,13 @@ void BrowserUpdater::CancelRequest() {
   request.Cancel();
 }
 
+void BrowserUpdater::Stop() {
+  // Stopped first, so that a callback finishing while the request is cancelled can neither
+  // move the run on nor report.
+  ChangeState(kStopped, Report::kNo);
+  CancelRequest();
+}
+
 std::string BrowserUpdater::GetCurrentUrl() const {
   std::lock_guard<std::mutex> hold(answerLock);
   return currentUrl;
@@ -60,29 +70,58 @@ bool BrowserUpdater::FetchUrl(const std::string& url,
                               HttpVerb verb,
                               const std::string& body,
                               const std::wstring& filePath) {
-  watch.StartTransfer(::GetTickCount64());
+  watch.StartTransfer(now());
   downloadReceived = 0;
   // Whatever the look that was due, this transfer's own deadline may come first.
-  if (watchTimer)
-    watchTimer(std::min(limits.checkMs, limits.lowSpeedWindowMs));
+  if (watchRequest)
+    watchRequest();
   return ::FetchUrl(session, connection, request, requestBody, url, verb, body, filePath);
 }
 
-void BrowserUpdater::ReportState(uint32_t param) const {
-  if (stateCallback)
-    stateCallback(state.load(), param);
+bool BrowserUpdater::ChangeState(UpdaterState next, Report report, uint32_t param) {
+  {
+    std::lock_guard<std::mutex> hold(stateLock);
+    const UpdaterState current = state.load();
+    if (!IsAllowedMove(current, next, updateOffered.load())) {
+      // An ended run refuses every move quietly: a transfer may end after a stop.
+      if (!IsRunOver(current, updateOffered.load()))
+        WriteDebugLineF("Refusing to move the run from state %u to %u.\n", current, next);
+      return false;
+    }
+    state = next;
+    stateEnteredAt = now();
+    // Under the lock, so that no report of this state can follow the report of the next.
+    if (report == Report::kYes && stateCallback)
+      stateCallback(next, param);
+  }
+  // The new state's deadline may come before the look that was due.
+  if (watchRequest)
+    watchRequest();
+  return true;
+}
+
+void BrowserUpdater::ReportStillIn(UpdaterState current, uint32_t param) {
+  std::lock_guard<std::mutex> hold(stateLock);
+  if (state.load() == current && stateCallback)
+    stateCallback(current, param);
+}
+
+bool BrowserUpdater::LeaveToPendingStop(const char* step) const {
+  if (!isStopPending || !isStopPending())
+    return false;
+  WriteDebugLineF("A stop is waiting: %s is not started.\n", step);
+  return true;
 }
 
 void BrowserUpdater::MoveToNextUrl(UpdaterState lastResort) {
-  state = PickNextUrl() ? kRetryDownload : lastResort;
-  ReportState(0);
+  ChangeState(PickNextUrl() ? kRetryDownload : lastResort, Report::kYes);
 }
 
 void BrowserUpdater::OnResponseStarted() {
   // Only a transfer's own state is reported again: any other would repeat a final report.
   const UpdaterState current = state.load();
   if (current == kChecking || current == kDownloading)
-    ReportState(0);
+    ReportStillIn(current, 0);
 }
 
 void BrowserUpdater::OnRequestComplete(const std::string& body) {
@@ -95,10 +134,8 @@ void BrowserUpdater::OnRequestComplete(const std::string& body) {
   const bool complete = request.GetResult() == S_OK;
   switch (state.load()) {
     case kChecking:
-      if (!complete || !IsAnswerAuthentic(body) || !ParseUpdateResponse(body)) {
-        state = kFailed;
-        ReportState(0);
-      }
+      if (!complete || !IsAnswerAuthentic(body) || !ParseUpdateResponse(body))
+        ChangeState(kFailed, Report::kYes);
       break;
     case kDownloading:
       // The file's content is judged by the verification before the launch.

@@ -23,10 +23,11 @@ class JsonValue;
 
 // One update attempt: check, download, verify, launch. Created once by the program's
 // start-up on the window thread. The window thread calls CheckForUpdate, DownloadPackage,
-// LaunchPackage and CancelRequest; the RequestDelegate operations run on WinHTTP worker
-// threads, change |state| and report through the state callback, which only posts. The two
-// sides never run at once on the same transfer: the window thread starts a transfer only
-// after the previous one reported its end.
+// LaunchPackage, Stop and CancelRequest; the RequestDelegate operations run on WinHTTP worker
+// threads. Both change the state only through ChangeState, which follows the table of
+// state_moves.cc and reports through the state callback, which only posts. The two sides
+// never run at once on the same transfer: the window thread starts a transfer only after the
+// previous one reported its end.
 class BrowserUpdater : public RequestDelegate {
  public:
   // |versionText| is the installed version; "0.0.0.0" when it is empty or does not parse.
@@ -45,9 +46,16 @@ class BrowserUpdater : public RequestDelegate {
   void SetStateCallback(StateCallback callback) { stateCallback = callback; }
   UpdaterState GetState() const { return state.load(); }
 
-  // Set by the program so that every transfer, when it starts, asks for its own first look:
-  // no caller has to remember to watch a transfer it starts. Before the check.
-  void SetWatchTimer(WatchTimer timer) { watchTimer = timer; }
+  // Set by the program so that every change of state and every transfer asks for a look at
+  // the deadlines: no caller has to remember to watch what it starts. Before the check.
+  void SetWatchRequest(WatchRequest callback) { watchRequest = callback; }
+
+  // Asked before a launch or a download starts. Before the check.
+  void SetPendingStopCheck(PendingStopCheck check) { isStopPending = check; }
+
+  // The monotonic millisecond clock the deadlines are measured with; GetTickCount64 unless a
+  // test replaces it. Before the check.
+  void SetClock(TickClock clock) { now = clock; }
 
   // Where update checks are posted; the built-in server unless changed before the check.
   void SetCheckUrl(std::string url) { checkUrl = std::move(url); }
@@ -70,6 +78,10 @@ class BrowserUpdater : public RequestDelegate {
   // Closes the request in flight, if any; the session and connection stay open.
   void CancelRequest();
 
+  // Ends the run for good, whatever it was doing: no report, transfer or launch follows, and
+  // reports already queued no longer match the state. Window thread.
+  void Stop();
+
   // Posts the update-check form. Called once, by start-up. When the request cannot even be
   // started the run ends in kFailed, so that it never waits for an answer that cannot come.
   void CheckForUpdate();
@@ -89,7 +101,8 @@ class BrowserUpdater : public RequestDelegate {
   // kFailed, a download below the low-speed limit counts as a failed URL, and a state that
   // waited too long for the updater's own message ends the run in kFailed. Returns false
   // when the run is over but its stop message never arrived: the caller stops it. Sets
-  // |*nextLookMs| to when to look again. Window thread, whenever the time is due.
+  // |*nextLookMs| to when to look again. Window thread, whenever the time is due or the state
+  // has changed.
   bool EnforceDeadlines(uint32_t* nextLookMs);
 
   // RequestDelegate, on WinHTTP worker threads:
@@ -106,6 +119,10 @@ class BrowserUpdater : public RequestDelegate {
   // each at most once. False when none is left.
   bool PickNextUrl();
 
+  // Moves a new updater to kChecking without sending anything, so that a test can hand it an
+  // answer through ParseUpdateResponse.
+  void BeginCheckForTesting() { ChangeState(kChecking, Report::kNo); }
+
   // The body of the check request; for tests and diagnostics.
   std::string BuildCheckBody() const;
 
@@ -119,11 +136,19 @@ class BrowserUpdater : public RequestDelegate {
                 const std::string& body,
                 const std::wstring& filePath);
 
-  // Calls the state callback, if one is set, with the current |state|.
-  void ReportState(uint32_t param) const;
+  enum class Report { kNo, kYes };
 
-  // Sets |state| to kRetryDownload when another URL is left, else to |lastResort|, and
-  // reports it.
+  // The one way the state changes: moves to |next| when the table of allowed moves lets the
+  // current state go there, and then, with Report::kYes, calls the state callback with
+  // |next| and |param|. A refused move changes and reports nothing and returns false: an
+  // ended run stays ended (a transfer's outcome may arrive after a stop), and any other
+  // refusal is a fault, logged. Any thread.
+  bool ChangeState(UpdaterState next, Report report, uint32_t param = 0);
+
+  // Reports |current| again with |param|, only while the run is still in it. Any thread.
+  void ReportStillIn(UpdaterState current, uint32_t param);
+
+  // Moves to kRetryDownload when another URL is left, else to |lastResort|, and reports it.
   void MoveToNextUrl(UpdaterState lastResort);
 
   // With answer keys: whether the check's answer carries a valid signature for the request
@@ -133,9 +158,18 @@ class BrowserUpdater : public RequestDelegate {
   void MarkDownloaded();
   bool VerifyPackage() const;
 
+  // Whether a stop waits: then the step about to start is left undone (logged) for it.
+  bool LeaveToPendingStop(const char* step) const;
+
+  // Written under |stateLock| only, with its report, so that nothing is reported after the
+  // run has moved on; read without it.
   std::atomic<UpdaterState> state{kIdle};
+  std::mutex stateLock;
+  // When the current state was entered, on |now|'s clock.
+  std::atomic<uint64_t> stateEnteredAt{0};
   StateCallback stateCallback = nullptr;
-  WatchTimer watchTimer = nullptr;
+  WatchRequest watchRequest = nullptr;
+  PendingStopCheck isStopPending = nullptr;
   HttpSession session;
   HttpConnection connection;
   NotifyingHttpRequest request{this};
@@ -159,6 +193,7 @@ class BrowserUpdater : public RequestDelegate {
   TransferLimits limits;
   // Window thread only.
   RunWatch watch{limits};
+  TickClock now;
   // Body bytes received by the download under way; set on WinHTTP threads.
   std::atomic<uint64_t> downloadReceived{0};
   std::atomic<bool> updateOffered{false};

@@ -1,34 +1,22 @@
 // Ending whatever has run too long, so that every run ends.
 
-#include <windows.h>
-
 #include "base/win/debug_output.h"
 #include "updater/browser_updater.h"
-
-namespace {
-
-// States after which the run only waits for its own stop message.
-bool IsFinal(UpdaterState state, bool updateOffered) {
-  return state == kVerifyFailed || state == kLaunched || state == kFailed ||
-         (state == kCheckDone && !updateOffered);
-}
-
-}  // namespace
+#include "updater/state_moves.h"
 
 bool BrowserUpdater::EnforceDeadlines(uint32_t* nextLookMs) {
   const UpdaterState watched = state.load();
   const RunWatch::Verdict verdict =
-      watch.Look(watched, downloadReceived.load(), ::GetTickCount64(), nextLookMs);
+      watch.Look(watched, stateEnteredAt.load(), downloadReceived.load(), now(), nextLookMs);
   if (verdict == RunWatch::Verdict::kInTime)
     return true;
   if (verdict == RunWatch::Verdict::kStuck) {
-    if (IsFinal(watched, IsUpdateOffered())) {
+    if (IsRunOver(watched, IsUpdateOffered())) {
       WriteDebugLineF("The stop message of state %u never arrived.\n", watched);
       return false;
     }
     WriteDebugLineF("The message that moves state %u on never arrived.\n", watched);
-    state = kFailed;
-    ReportState(0);
+    ChangeState(kFailed, Report::kYes);
     return true;
   }
   // Once the cancel returns no callback runs any more, so the state read after it is final:
@@ -38,8 +26,7 @@ bool BrowserUpdater::EnforceDeadlines(uint32_t* nextLookMs) {
     return true;
   if (verdict == RunWatch::Verdict::kCheckTooLong) {
     WriteDebugLine("The update check got no complete answer in time.\n");
-    state = kFailed;
-    ReportState(0);
+    ChangeState(kFailed, Report::kYes);
   } else {
     WriteDebugLine("The download was slower than the low-speed limit.\n");
     MoveToNextUrl(kFailed);

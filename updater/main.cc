@@ -12,6 +12,7 @@
 #include "base/win/text_conversion.h"
 #include "updater/browser_updater.h"
 #include "updater/client_windows.h"
+#include "updater/message_loop.h"
 #include "updater/state_report.h"
 #include "updater/transfer_limits.h"
 #include "updater/update_keys.h"
@@ -34,7 +35,8 @@ void CreateUpdater(const CommandLineArgs& args) {
       version, args.GetSwitchValueASCII("arch"), args.GetSwitchValueASCII("channel"),
       args.GetSwitchValueASCII("device"), args.GetSwitchValueASCII("lang"));
   updater->SetStateCallback(OnUpdaterState);
-  updater->SetWatchTimer(ScheduleWatch);
+  updater->SetWatchRequest(RequestWatch);
+  updater->SetPendingStopCheck(IsStopQueued);
   updater->SetCheckUrl(GetUpdateCheckUrl(args));
   updater->SetAnswerKeys(kUpdateKeys);
   updater->SetLimits(GetTransferLimits(args));
@@ -42,16 +44,6 @@ void CreateUpdater(const CommandLineArgs& args) {
   SetBrowserUpdater(std::move(updater));
   RegisterClientFromCommandLine(args.GetSwitchValueASCII("client"), version);
   instance->CheckForUpdate();
-  WatchDeadlines();
-}
-
-int RunMessageLoop() {
-  MSG message;
-  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-    ::TranslateMessage(&message);
-    ::DispatchMessageW(&message);
-  }
-  return kExitNormal;
 }
 
 }  // namespace
@@ -92,9 +84,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!window)
     return kExitWindowNotCreated;
   SetUpdaterWindow(window);
+  // Before the updater exists: its first state change already asks for a look.
+  GetWatchEvent();
 
-  if (!GetBrowserUpdater())
-    CreateUpdater(args);
+  CreateUpdater(args);
   const int exitCode = RunMessageLoop();
   // End the updater while everything it reports to still exists: a transfer callback may
   // still be running on a WinHTTP thread.

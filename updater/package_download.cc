@@ -27,8 +27,13 @@ void BrowserUpdater::DownloadPackage() {
     MoveToNextUrl(kFailed);
     return;
   }
-  state = kDownloading;
-  if (VerifyPackage()) {
+  if (!ChangeState(kDownloading, Report::kNo))
+    return;
+  // Reading a large file may take a while, during which a stop may have come.
+  const bool verified = VerifyPackage();
+  if (LeaveToPendingStop("the download"))
+    return;
+  if (verified) {
     MarkDownloaded();
     return;
   }
@@ -40,12 +45,11 @@ void BrowserUpdater::OnProgress(uint32_t received, uint32_t total) {
   if (state.load() != kDownloading)
     return;
   downloadReceived = received;
-  ReportState(DownloadPercent(received, total));
+  ReportStillIn(kDownloading, DownloadPercent(received, total));
 }
 
 void BrowserUpdater::MarkDownloaded() {
-  state = kDownloaded;
-  ReportState(0);
+  ChangeState(kDownloaded, Report::kYes);
 }
 
 bool BrowserUpdater::VerifyPackage() const {

@@ -5,32 +5,24 @@
 #include "base/command_line.h"
 #include "base/process/launch_win.h"
 #include "base/win/debug_output.h"
-#include "base/win/scoped_handle.h"
+#include "base/win/held_file.h"
 #include "updater/browser_updater.h"
-
-namespace {
-
-// Opens the package so that nobody can write, replace or delete it while the handle lives;
-// reading and starting it stay possible.
-UniqueHandle LockPackage(const std::wstring& path) {
-  return UniqueHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-}  // namespace
 
 void BrowserUpdater::LaunchPackage() {
   // Any process can post the message that asks for this; only the run's own download leads
-  // to a start, and once started the run never returns to kDownloaded.
-  if (state.load() != kDownloaded)
+  // to a start, and once started the run never returns to kDownloaded. A launch may wait on
+  // the user's answer to an elevation prompt: kLaunching has no deadline.
+  if (state.load() != kDownloaded || !ChangeState(kLaunching, Report::kNo))
     return;
   // Held from the verification until the process has started, so the file that was
   // verified is the file that runs.
-  const UniqueHandle lock = LockPackage(packagePath);
+  const UniqueHandle lock = HoldFile(packagePath);
   if (!lock || !VerifyPackage()) {
     MoveToNextUrl(kVerifyFailed);
     return;
   }
+  if (LeaveToPendingStop("the package"))
+    return;
   bool elevated = false;
   {
     std::lock_guard<std::mutex> hold(answerLock);
@@ -45,12 +37,11 @@ void BrowserUpdater::LaunchPackage() {
     // Not a program, a path the system refuses, or an elevation the user declined: the
     // clients must not hear that an update is under way.
     WriteDebugLineF("The update package could not be started (error %lu).\n", ::GetLastError());
-    state = kFailed;
-    ReportState(0);
+    ChangeState(kFailed, Report::kYes);
     return;
   }
   // The package runs on its own; its outcome is not ours to wait for.
   process.Close();
-  state = kLaunched;
-  ReportState(0);
+  // A stop that arrived while an elevation prompt was open is final: nothing more is reported.
+  ChangeState(kLaunched, Report::kYes);
 }

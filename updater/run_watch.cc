@@ -17,14 +17,10 @@ void RunWatch::StartTransfer(uint64_t now) {
 }
 
 RunWatch::Verdict RunWatch::Look(UpdaterState state,
+                                 uint64_t enteredAt,
                                  uint64_t received,
                                  uint64_t now,
                                  uint32_t* nextLookMs) {
-  if (!looked || state != lookedState) {
-    looked = true;
-    lookedState = state;
-    stateSeenAt = now;
-  }
   switch (state) {
     case kChecking: {
       // The check has a single window: it never moves.
@@ -45,8 +41,13 @@ RunWatch::Verdict RunWatch::Look(UpdaterState state,
       *nextLookMs = MillisecondsUntil(windowStartedAt + limits.lowSpeedWindowMs, now);
       return Verdict::kInTime;
     }
+    case kLaunching:
+    case kStopped:
+      // The launch ends when the user has answered; a stopped run is leaving.
+      *nextLookMs = limits.handOverMs;
+      return Verdict::kInTime;
     default: {
-      const uint64_t due = stateSeenAt + limits.handOverMs;
+      const uint64_t due = enteredAt + limits.handOverMs;
       *nextLookMs = MillisecondsUntil(due, now);
       return now >= due ? Verdict::kStuck : Verdict::kInTime;
     }

@@ -96,21 +96,20 @@ std::string BrowserUpdater::BuildCheckBody() const {
 }
 
 void BrowserUpdater::CheckForUpdate() {
-  state = kChecking;
+  if (!ChangeState(kChecking, Report::kNo))
+    return;
   if (!answerKeys.empty()) {
     requestNonce = NewNonce();
     if (requestNonce.empty()) {
       // Without a nonce an old signed answer could be replayed; better no update at all.
       WriteDebugLine("No random bytes for the request nonce.\n");
-      state = kFailed;
-      ReportState(0);
+      ChangeState(kFailed, Report::kYes);
       return;
     }
   }
   if (!FetchUrl(checkUrl, HttpVerb::kPost, BuildCheckBody(), std::wstring())) {
     // No answer can come: end the run now rather than wait for a stop message.
-    state = kFailed;
-    ReportState(0);
+    ChangeState(kFailed, Report::kYes);
   }
 }
 
@@ -137,8 +136,7 @@ bool BrowserUpdater::ParseUpdateResponse(const std::string& body) {
   newestVersion = offered;
   if (offered.CompareTo(installedVersion) <= 0) {
     hold.unlock();
-    state = kCheckDone;
-    ReportState(0);
+    ChangeState(kCheckDone, Report::kYes, 0);
     return true;
   }
 
@@ -157,7 +155,6 @@ bool BrowserUpdater::ParseUpdateResponse(const std::string& body) {
   if (!PickNextUrl())
     return false;
   updateOffered = true;
-  state = kCheckDone;
-  ReportState(1);
+  ChangeState(kCheckDone, Report::kYes, 1);
   return true;
 }

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "base/win/debug_output.h"
+#include "base/win/scoped_handle.h"
 #include "updater/browser_updater.h"
 #include "updater/client_windows.h"
 #include "updater/update_messages.h"
@@ -11,13 +12,18 @@ namespace {
 
 std::unique_ptr<BrowserUpdater> g_updater;
 std::atomic<HWND> g_updaterWindow{nullptr};
+UniqueHandle g_watchEvent;
+bool g_runEnded = false;
 
-constexpr UINT_PTR kDeadlineTimer = 1;
+// The messages that end the run, whoever posts them.
+constexpr UINT kStopMessages[] = {UWM_NO_UPDATE, UWM_VERIFY_FAILED, UWM_INSTALLER_LAUNCHED,
+                                  UWM_UPDATE_FAILED, WM_CLOSE};
 
 // Where a message table row says that the updater stops.
 void StopUpdater() {
   if (g_updater)
-    g_updater->CancelRequest();
+    g_updater->Stop();
+  g_runEnded = true;
   ::PostQuitMessage(0);
 }
 
@@ -62,18 +68,36 @@ void SetUpdaterWindow(HWND window) {
   g_updaterWindow.store(window);
 }
 
-void ScheduleWatch(uint32_t delayMs) {
-  ::SetTimer(GetUpdaterWindow(), kDeadlineTimer, delayMs, nullptr);
+HANDLE GetWatchEvent() {
+  if (!g_watchEvent)
+    g_watchEvent.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  return g_watchEvent.get();
 }
 
-void WatchDeadlines() {
-  uint32_t nextLookMs = 0;
-  if (g_updater && !g_updater->EnforceDeadlines(&nextLookMs)) {
-    StopUpdater();
-    return;
+void RequestWatch() {
+  if (g_watchEvent)
+    ::SetEvent(g_watchEvent.get());
+}
+
+bool HasRunEnded() {
+  return g_runEnded;
+}
+
+bool IsStopQueued() {
+  MSG message;
+  for (const UINT stop : kStopMessages) {
+    if (::PeekMessageW(&message, GetUpdaterWindow(), stop, stop, PM_NOREMOVE | PM_NOYIELD))
+      return true;
   }
-  if (nextLookMs != 0)
-    ScheduleWatch(nextLookMs);
+  return false;
+}
+
+uint32_t WatchDeadlines() {
+  // With nothing to watch, a look now and then costs nothing and needs no special case.
+  uint32_t nextLookMs = 60000;
+  if (g_updater && !g_updater->EnforceDeadlines(&nextLookMs))
+    StopUpdater();
+  return nextLookMs;
 }
 
 bool HandleUpdaterMessage(UINT offset, HWND window, LPARAM lParam) {
@@ -112,14 +136,10 @@ LRESULT CALLBACK UpdaterWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
   switch (message) {
     case WM_CREATE:
       return 0;
-    case WM_TIMER:
-      if (wParam != kDeadlineTimer)
-        break;
-      WatchDeadlines();
-      return 0;
     case WM_DESTROY:
       // The destructor closes the transfer handles and waits out callbacks in flight.
       g_updater.reset();
+      g_runEnded = true;
       ::PostQuitMessage(0);
       return 0;
     default:

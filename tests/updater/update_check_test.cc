@@ -40,6 +40,7 @@ TEST_F(UpdateCheckTest, NoUpdateWhenTheOfferIsNotNewer) {
                              R"({"version": "abc"})", R"({"version": 5, "hash": 1})"}) {
     g_reports.clear();
     BrowserUpdater updater("2.0.0.0", "", "", "", "");
+    updater.BeginCheckForTesting();
     updater.SetStateCallback(RecordReport);
     EXPECT_TRUE(updater.ParseUpdateResponse(answer)) << answer;
     EXPECT_EQ(g_reports, (Reports{{kCheckDone, 0}})) << answer;
@@ -49,6 +50,7 @@ TEST_F(UpdateCheckTest, NoUpdateWhenTheOfferIsNotNewer) {
 
 TEST_F(UpdateCheckTest, NewerOfferNeedsHashAndElevationFlag) {
   BrowserUpdater updater("2.0", "", "", "", "");
+  updater.BeginCheckForTesting();
   updater.SetStateCallback(RecordReport);
   EXPECT_FALSE(updater.ParseUpdateResponse(
       R"({"version": "2.0.0.1", "run_admin": true, "default": ["http://a/x"]})"));
@@ -61,18 +63,21 @@ TEST_F(UpdateCheckTest, NewerOfferNeedsHashAndElevationFlag) {
 
 TEST_F(UpdateCheckTest, MalformedAnswersFail) {
   BrowserUpdater updater("1.0", "", "", "", "");
+  updater.BeginCheckForTesting();
   for (const char* answer : {"", "[1, 2]", "\"text\"", "{\"version\": ", "{} extra", "nul"})
     EXPECT_FALSE(updater.ParseUpdateResponse(answer)) << answer;
 }
 
 TEST_F(UpdateCheckTest, NewerOfferWithoutAnyUrlFails) {
   BrowserUpdater updater("1.0", "", "", "", "");
+  updater.BeginCheckForTesting();
   EXPECT_FALSE(updater.ParseUpdateResponse(Answer("2.0", "", "")));
   EXPECT_FALSE(updater.ParseUpdateResponse(Answer("2.0", "1, null", "")));
 }
 
 TEST_F(UpdateCheckTest, BackupServesWhenDefaultIsEmpty) {
   BrowserUpdater updater("1.0", "", "", "", "");
+  updater.BeginCheckForTesting();
   updater.SetStateCallback(RecordReport);
   ASSERT_TRUE(updater.ParseUpdateResponse(Answer("1.0.1", "", "\"http://backup/p.exe\"")));
   EXPECT_EQ(g_reports, (Reports{{kCheckDone, 1}}));
@@ -82,6 +87,7 @@ TEST_F(UpdateCheckTest, BackupServesWhenDefaultIsEmpty) {
 
 TEST_F(UpdateCheckTest, EveryUrlIsTriedOnceDefaultsFirst) {
   BrowserUpdater updater("1.0", "", "", "", "");
+  updater.BeginCheckForTesting();
   ASSERT_TRUE(updater.ParseUpdateResponse(
       Answer("2.0", "\"http://d1/\", \"http://d2/\"", "\"http://b1/\", \"http://b2/\"")));
   std::vector<std::string> tried = {updater.GetCurrentUrl()};
@@ -98,6 +104,7 @@ TEST_F(UpdateCheckTest, FirstChoiceIsRandom) {
   std::set<std::string> firstChoices;
   for (int run = 0; run < 64 && firstChoices.size() < 2; ++run) {
     BrowserUpdater updater("1.0", "", "", "", "");
+    updater.BeginCheckForTesting();
     ASSERT_TRUE(updater.ParseUpdateResponse(Answer("2.0", "\"http://d1/\", \"http://d2/\"", "")));
     firstChoices.insert(updater.GetCurrentUrl());
   }
@@ -106,6 +113,7 @@ TEST_F(UpdateCheckTest, FirstChoiceIsRandom) {
 
 TEST_F(UpdateCheckTest, ClientsOfTheNewestVersionAreUpToDateAfterTheAnswer) {
   BrowserUpdater updater("1.0", "", "", "", "");
+  updater.BeginCheckForTesting();
   ASSERT_TRUE(updater.ParseUpdateResponse(Answer("3.1", "\"http://d/\"", "")));
   EXPECT_TRUE(updater.IsClientUpToDate(Version("3.1.0.0")));
   EXPECT_TRUE(updater.IsClientUpToDate(Version("3.2")));
@@ -132,6 +140,7 @@ TEST_F(UpdateCheckTest, DownloadThatCannotStartMovesToTheNextUrl) {
                 {"\"\", \"\"", "\"\", \"x\", \"x\"", 5}};
   for (const auto& lists : kLists) {
     BrowserUpdater updater("1.0", "", "", "", "");
+    updater.BeginCheckForTesting();
     updater.SetStateCallback(RecordReport);
     ASSERT_TRUE(updater.ParseUpdateResponse(Answer("2.0", lists.defaults, lists.backups)));
     g_reports.clear();
@@ -179,24 +188,64 @@ class PrivateTempFolder {
   wchar_t savedTmp[MAX_PATH] = {};
 };
 
+// What another process could do to the package file at the last moment before the start.
+struct Tampering {
+  std::wstring path;
+  bool writable = false;
+  bool deletable = false;
+  bool renamable = false;
+};
+Tampering g_tampering;
+
+// The pending-stop check runs after the verification, just before the start: the moment a
+// swap would pay off.
+bool TamperBeforeTheStart() {
+  const std::wstring& path = g_tampering.path;
+  g_tampering.writable =
+      UniqueHandle(::CreateFileW(path.c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr))
+          .IsValid();
+  g_tampering.renamable = ::MoveFileW(path.c_str(), (path + L".moved").c_str()) != FALSE;
+  if (g_tampering.renamable)
+    ::MoveFileW((path + L".moved").c_str(), path.c_str());
+  g_tampering.deletable = ::DeleteFileW(path.c_str()) != FALSE;
+  return false;
+}
+
 // The file that was verified is the file that runs: a package replaced between its download
-// and its start is verified again, refused, and never started.
+// and its start is verified again and refused, and from the verification to the start nobody
+// can write, rename or delete it.
 TEST_F(UpdateCheckTest, PackageReplacedBeforeTheLaunchIsNeverStarted) {
   PrivateTempFolder temp;
-  temp.Write("the genuine package");
-  std::string digest;
-  ASSERT_EQ(GetFileSha256Hex(temp.File(), &digest), S_OK);
-  BrowserUpdater updater("1.0", "", "", "", "");
-  updater.SetStateCallback(RecordReport);
-  ASSERT_TRUE(updater.ParseUpdateResponse(R"({"version": "2.0", "hash": ")" + digest +
-                                          R"(", "run_admin": false, "default": ["x"]})"));
-  updater.DownloadPackage();  // finds the verified file: no transfer
-  ASSERT_EQ(updater.GetState(), kDownloaded);
-  temp.Write("an impostor");
-  g_reports.clear();
-  updater.LaunchPackage();
-  // Starting the impostor (not a program) would have ended in kFailed instead.
-  EXPECT_EQ(g_reports, (Reports{{kVerifyFailed, 0}}));
+  for (const bool replaced : {true, false}) {
+    temp.Write("the genuine package");
+    std::string digest;
+    ASSERT_EQ(GetFileSha256Hex(temp.File(), &digest), S_OK);
+    BrowserUpdater updater("1.0", "", "", "", "");
+    updater.BeginCheckForTesting();
+    updater.SetStateCallback(RecordReport);
+    ASSERT_TRUE(updater.ParseUpdateResponse(R"({"version": "2.0", "hash": ")" + digest +
+                                            R"(", "run_admin": false, "default": ["x"]})"));
+    updater.DownloadPackage();  // finds the verified file: no transfer
+    ASSERT_EQ(updater.GetState(), kDownloaded);
+    g_tampering = Tampering{temp.File()};
+    updater.SetPendingStopCheck(TamperBeforeTheStart);
+    if (replaced)
+      temp.Write("an impostor");
+    g_reports.clear();
+    updater.LaunchPackage();
+    if (replaced) {
+      EXPECT_EQ(g_reports, (Reports{{kVerifyFailed, 0}}));
+      continue;
+    }
+    // The genuine bytes are no program, so their start fails; what matters is that nothing
+    // could touch them first.
+    EXPECT_EQ(g_reports, (Reports{{kFailed, 0}}));
+    EXPECT_FALSE(g_tampering.writable);
+    EXPECT_FALSE(g_tampering.renamable);
+    EXPECT_FALSE(g_tampering.deletable);
+  }
 }
 
 TEST(DownloadPercentTest, RisesWithoutWrappingForLargePackages) {

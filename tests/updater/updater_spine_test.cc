@@ -125,6 +125,7 @@ TEST_F(UpdaterSpineTest, CommandLineClientNeedsAValidNumber) {
 TEST_F(UpdaterSpineTest, CommandLineClientWithInvalidVersionIsPackedAsZero) {
   // With 0.0.0.1 the newest, every packed version but 0 is up to date.
   CreateUpdater("0.0.0.1");
+  GetBrowserUpdater()->BeginCheckForTesting();
   ASSERT_TRUE(GetBrowserUpdater()->ParseUpdateResponse(R"({"version": "0.0.0.1"})"));
   const std::string handle = std::to_string(reinterpret_cast<uintptr_t>(client.get()));
   RegisterClientFromCommandLine(handle, "not-a-version");

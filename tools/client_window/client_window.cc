@@ -3,8 +3,8 @@
 //
 //   client_window.exe [--launch=<updater.exe>] [--register] [--register-updater]
 //                     [--version=a.b.c.d] [--ping] [--ping-null] [--post=<offset>,...]
-//                     [--close] [--close-after=<ms>] [--replace-package=<file>]
-//                     [--stay] [--timeout=<ms>]
+//                     [--close] [--close-after=<ms>]
+//                     [--stop-on=<message name>] [--flood] [--stay] [--timeout=<ms>]
 //                     [-- <updater switches...>]
 //
 // --launch starts the updater with "--client=<this window>" added, followed by whatever
@@ -14,8 +14,10 @@
 // updater must refuse it), --ping asks it for UWM_PING_REPLY (--ping-null asks for no
 // reply), --post=N,... posts WM_USER+100+N for each N (wParam: this window) and --close posts
 // WM_CLOSE, at once or, with --close-after, that many milliseconds after the start (or as soon
-// as the updater's window exists). --replace-package copies that file over the downloaded
-// package as soon as UWM_DOWNLOAD_COMPLETE arrives and prints whether it could. Without --stay
+// as the updater's window exists). --stop-on
+// posts UWM_UPDATE_FAILED to the updater the moment the named message arrives, as a browser
+// stops a run, and prints STOP_POSTED. --flood posts UWM_PING without a window to answer, as
+// fast as it can, for as long as the launched updater runs, and prints how many. Without --stay
 // the client ends after the first final message (no update, verify failed, launched, failed) or
 // when a launched updater ends; it always ends at the timeout (default 60000 ms), with exit code 3.
 
@@ -56,19 +58,8 @@ constexpr MessageName kMessageNames[] = {
 };
 
 bool g_stay = false;
-std::wstring g_replacement;
+std::string g_stopOn;
 
-// Overwrites the downloaded package in the temporary folder with |g_replacement| and prints
-// whether the platform let it.
-void ReplacePackage() {
-  wchar_t folder[MAX_PATH] = {};
-  const DWORD length = ::GetTempPathW(MAX_PATH, folder);
-  const std::wstring package =
-      std::wstring(folder, length < MAX_PATH ? length : 0) + L"orbavintel_browser_update.exe";
-  const BOOL replaced = ::CopyFileW(g_replacement.c_str(), package.c_str(), FALSE);
-  std::printf("REPLACED %d\n", replaced ? 1 : 0);
-  std::fflush(stdout);
-}
 int g_exitCode = 0;
 
 const MessageName* FindMessageName(UINT message) {
@@ -98,8 +89,11 @@ LRESULT CALLBACK ClientWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     std::printf("%s %llu %lld\n", entry->name, static_cast<unsigned long long>(wParam),
                 static_cast<long long>(lParam));
     std::fflush(stdout);
-    if (message == UWM_DOWNLOAD_COMPLETE && !g_replacement.empty())
-      ReplacePackage();
+    if (g_stopOn == entry->name) {
+      PostToUpdater(UWM_UPDATE_FAILED, reinterpret_cast<WPARAM>(window), 0);
+      std::printf("STOP_POSTED\n");
+      std::fflush(stdout);
+    }
     if (entry->final && !g_stay)
       ::PostQuitMessage(0);
     return 0;
@@ -170,7 +164,9 @@ int wmain() {
   CommandLineArgs::InitForCurrentProcess();
   const CommandLineArgs& args = *CommandLineArgs::ForCurrentProcess();
   g_stay = args.HasSwitch("stay");
-  g_replacement = args.GetSwitchValueNative("replace-package");
+  g_stopOn = args.GetSwitchValueASCII("stop-on");
+  const bool flood = args.HasSwitch("flood");
+  unsigned long long floodPosts = 0;
 
   const HWND window = CreateClientWindow(::GetModuleHandleW(nullptr));
   if (!window) {
@@ -224,8 +220,15 @@ int wmain() {
   while (true) {
     const HANDLE waitFor[] = {updater.get()};
     const DWORD count = updater ? 1 : 0;
-    const DWORD wake =
-        ::MsgWaitForMultipleObjects(count, count ? waitFor : nullptr, FALSE, INFINITE, QS_ALLINPUT);
+    const bool flooding = flood && count;
+    if (flooding) {
+      // A burst between looks at our own queue, so the updater never finds its queue empty.
+      const HWND target = FindUpdater();
+      for (int i = 0; target && i < 256; ++i)
+        floodPosts += ::PostMessageW(target, UWM_PING, 0, 0) ? 1 : 0;
+    }
+    const DWORD wake = ::MsgWaitForMultipleObjects(count, count ? waitFor : nullptr, FALSE,
+                                                   flooding ? 0 : INFINITE, QS_ALLINPUT);
     if (count && wake == WAIT_OBJECT_0) {
       DWORD exitCode = 0;
       ::GetExitCodeProcess(updater.get(), &exitCode);
@@ -256,6 +259,8 @@ int wmain() {
     if (quit)
       break;
   }
+  if (flood)
+    std::printf("FLOODED %llu\n", floodPosts);
   // A launched updater that outlived us must not linger after a timed-out run.
   if (updater && ::WaitForSingleObject(updater.get(), 2000) != WAIT_OBJECT_0) {
     ::TerminateProcess(updater.get(), 99);
