@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <utility>
 
-#include "base/win/scoped_handle.h"
+#include "base/win/debug_output.h"
+#include "base/win/held_file.h"
 
 namespace {
 
@@ -20,6 +22,36 @@ bool FinishTarget(UniqueHandle file, const wchar_t* path, bool complete) {
   file.reset();
   ::DeleteFileW(path);
   return false;
+}
+
+// Removes whatever is at |path|, so that the payload goes into a file of its own: a read-only
+// file loses the attribute first; a link goes, and the file it names stays as it is.
+bool RemoveExisting(const wchar_t* path) {
+  const DWORD attributes = ::GetFileAttributesW(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+  }
+  if ((attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    ::SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+  return ::DeleteFileW(path) != FALSE;
+}
+
+// Whether the file of |file| holds exactly |bytes|, read through |buffer| of kWriteChunkBytes.
+bool HoldsBytes(HANDLE file, std::string_view bytes, char* buffer) {
+  LARGE_INTEGER size = {};
+  if (!::GetFileSizeEx(file, &size) || static_cast<uint64_t>(size.QuadPart) != bytes.size())
+    return false;
+  for (size_t done = 0; done < bytes.size();) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, kWriteChunkBytes));
+    DWORD read = 0;
+    if (!::ReadFile(file, buffer, chunk, &read, nullptr) || read != chunk ||
+        std::memcmp(buffer, bytes.data() + done, chunk) != 0) {
+      return false;
+    }
+    done += chunk;
+  }
+  return true;
 }
 
 }  // namespace
@@ -39,28 +71,40 @@ std::string_view EmbeddedResource::Bytes() const {
   return std::string_view(static_cast<const char*>(bytes), Size());
 }
 
-bool EmbeddedResource::WriteToFile(const wchar_t* path) const {
+UniqueHandle EmbeddedResource::WriteHeldCopy(const wchar_t* path) const {
   const std::string_view bytes = Bytes();
   if (!bytes.data())
-    return false;
-  // A file an earlier run left is written over and then cut to length: truncating it first
-  // would free all its pages only to allocate them again.
+    return UniqueHandle();
+  // Before anything is touched, so that running out of memory leaves no file behind.
+  const std::unique_ptr<char[]> buffer(new (std::nothrow) char[kWriteChunkBytes]);
+  if (!buffer || !RemoveExisting(path))
+    return UniqueHandle();
+  // CREATE_NEW: a file that appeared since the removal is never written through either.
   UniqueHandle file(
-      ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file)
-    return false;
-  // Through a buffer, a chunk at a time: under Wine one write straight from the mapped image
-  // costs several times as much, as the payload benchmark shows.
-  const auto buffer = std::make_unique_for_overwrite<char[]>(kWriteChunkBytes);
+    return UniqueHandle();
+  // Through one buffer, a chunk at a time: no single write has to fault in the whole mapped
+  // image, and this measured faster than one write straight from it (bench/payload).
   for (size_t done = 0; done < bytes.size();) {
     const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, kWriteChunkBytes));
     std::memcpy(buffer.get(), bytes.data() + done, chunk);
     DWORD written = 0;
     // A short write is a failure too: the mini installer would be cut.
-    if (!::WriteFile(file.get(), buffer.get(), chunk, &written, nullptr) || written != chunk)
-      return FinishTarget(std::move(file), path, false);
+    if (!::WriteFile(file.get(), buffer.get(), chunk, &written, nullptr) || written != chunk) {
+      FinishTarget(std::move(file), path, false);
+      return UniqueHandle();
+    }
     done += chunk;
   }
-  const bool cut = ::SetEndOfFile(file.get()) != FALSE;
-  return FinishTarget(std::move(file), path, cut);
+  if (!FinishTarget(std::move(file), path, true))
+    return UniqueHandle();
+  // Starting a program needs a handle that shares reading only, so the file is closed and
+  // opened again; between the two another process of the user could change it.
+  UniqueHandle held = HoldFile(path);
+  if (!held || !HoldsBytes(held.get(), bytes, buffer.get())) {
+    WriteDebugLine("The payload file was changed before it could be held.\n");
+    return UniqueHandle();
+  }
+  return held;
 }

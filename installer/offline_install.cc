@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/process/launch_win.h"
+#include "base/win/scoped_handle.h"
 #include "base/win/debug_output.h"
 #include "base/win/temp_file_path.h"
 #include "installer/embedded_resource.h"
@@ -48,7 +49,11 @@ void InstallerView::PerformOfflineInstall() {
   const bool pathFits = PayloadPath(&path);
   if (!pathFits)
     WriteDebugLine("Temporary folder does not fit a path.\n");
-  if (!pathFits || !payload.WriteToFile(path.c_str())) {
+  // Held from the end of the write until the mini installer has started: nobody can swap it.
+  UniqueHandle held;
+  if (pathFits)
+    held = payload.WriteHeldCopy(path.c_str());
+  if (!held) {
     WriteDebugLine("fail extract offline package.\n");
     PostSetupResult(kSetupPayloadNotWritten);
     return;
@@ -62,6 +67,8 @@ void InstallerView::PerformOfflineInstall() {
   settings.showAsProgramChooses = true;
   const ProcessHandle process =
       StartProgramAt(path, makeDefault ? commandLine : std::wstring(), settings);
+  // Started, it may want to remove its own file when it is done.
+  held.reset();
   const bool running = process.IsValid();
   if (!running)
     WriteDebugLine("fail create offline install process.\n");

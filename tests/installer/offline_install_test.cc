@@ -62,7 +62,7 @@ TEST(EmbeddedResourceTest, MissingResourceIsInvalidAndWritesNothing) {
   EXPECT_EQ(missing.Size(), 0u);
   const std::wstring path = TempFile(L"embedded_resource_test.bin");
   ::DeleteFileW(path.c_str());
-  EXPECT_FALSE(missing.WriteToFile(path.c_str()));
+  EXPECT_FALSE(missing.WriteHeldCopy(path.c_str()));
   EXPECT_EQ(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -75,32 +75,58 @@ std::string LargeTestPayload() {
   return bytes + "end\n";
 }
 
-// The payload is written whole, in chunks, over no file, and over a longer one an earlier run
-// left, which must end up cut to the payload's length.
-TEST(EmbeddedResourceTest, WritesTheBytesAndReplacesAFile) {
+std::string ReadAll(const std::wstring& path) {
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+// The payload is written whole, in chunks, into a file of its own whatever was at the path
+// before (nothing, a longer file, a read-only one, a hard link to another file, whose bytes
+// must stay as they were), and while the returned handle lives nobody can change it.
+TEST(EmbeddedResourceTest, WritesTheBytesIntoAFileOfItsOwnAndHoldsIt) {
   const std::pair<const wchar_t*, std::string> payloads[] = {
       {L"TEST_PAYLOAD", "embedded payload bytes\n"}, {L"LARGE_TEST_PAYLOAD", LargeTestPayload()}};
+  enum class Before { kNothing, kLongerFile, kReadOnlyFile, kHardLink };
+  const std::wstring path = TempFile(L"embedded_resource_test.bin");
+  const std::wstring victim = TempFile(L"embedded_resource_victim.txt");
   for (const auto& [name, expected] : payloads) {
-    for (const bool previous : {false, true}) {
-      SCOPED_TRACE(WideToUtf8(name) + (previous ? " over a longer file" : ""));
+    for (const Before before :
+         {Before::kNothing, Before::kLongerFile, Before::kReadOnlyFile, Before::kHardLink}) {
+      SCOPED_TRACE(WideToUtf8(name) + " over case " + std::to_string(static_cast<int>(before)));
       const EmbeddedResource payload(name, L"XBIN", ::GetModuleHandleW(nullptr));
       ASSERT_TRUE(payload.IsValid());
       EXPECT_EQ(payload.Size(), expected.size());
       EXPECT_TRUE(payload.Bytes() == expected);
-      const std::wstring path = TempFile(L"embedded_resource_test.bin");
+      ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
       ::DeleteFileW(path.c_str());
-      if (previous) {
-        std::ofstream old(std::filesystem::path(path), std::ios::binary);
-        old << std::string(expected.size() + 1000, 'x');
+      ::DeleteFileW(victim.c_str());
+      if (before == Before::kLongerFile || before == Before::kReadOnlyFile) {
+        std::ofstream(std::filesystem::path(path), std::ios::binary)
+            << std::string(expected.size() + 1000, 'x');
       }
-      ASSERT_TRUE(payload.WriteToFile(path.c_str()));
-      std::ifstream written(std::filesystem::path(path), std::ios::binary);
-      const std::string bytes((std::istreambuf_iterator<char>(written)),
-                              std::istreambuf_iterator<char>());
+      if (before == Before::kReadOnlyFile) {
+        ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+      }
+      if (before == Before::kHardLink) {
+        std::ofstream(std::filesystem::path(victim), std::ios::binary) << "victim";
+        ASSERT_TRUE(::CreateHardLinkW(path.c_str(), victim.c_str(), nullptr));
+      }
+      UniqueHandle held = payload.WriteHeldCopy(path.c_str());
+      ASSERT_TRUE(held);
+      EXPECT_FALSE(UniqueHandle(::CreateFileW(
+          path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+          nullptr, OPEN_EXISTING, 0, nullptr)));
+      EXPECT_FALSE(::DeleteFileW(path.c_str()));
+      EXPECT_FALSE(::MoveFileW(path.c_str(), (path + L".moved").c_str()));
+      const std::string bytes = ReadAll(path);
       EXPECT_EQ(bytes.size(), expected.size());
       EXPECT_TRUE(bytes == expected);
-      written.close();
+      if (before == Before::kHardLink) {
+        EXPECT_EQ(ReadAll(victim), "victim");
+      }
+      held.reset();
       ::DeleteFileW(path.c_str());
+      ::DeleteFileW(victim.c_str());
     }
   }
 }
@@ -111,7 +137,7 @@ TEST(EmbeddedResourceTest, LockedFileIsAFailure) {
   UniqueHandle lock(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(lock);
-  EXPECT_FALSE(payload.WriteToFile(path.c_str()));
+  EXPECT_FALSE(payload.WriteHeldCopy(path.c_str()));
   lock.reset();
   ::DeleteFileW(path.c_str());
 }

@@ -73,11 +73,48 @@ def test_s_r_d_installs_and_launches_the_browser(start_installer, record):
     assert installed + "\n" in result.debug
 
 
-def test_leftover_payload_file_is_replaced(start_installer, record, probe):
+# Whatever an earlier run or another process left at the payload's path is removed, never
+# written through: a link's target keeps its bytes, and a read-only file does not stop the run.
+@pytest.mark.parametrize("left", ["longer file", "read-only file", "hard link", "symbolic link"])
+def test_leftover_payload_file_is_replaced(tmp_path, start_installer, record, probe, left):
     leftover = probe.temp_dir() / PAYLOAD_FILE
-    leftover.write_bytes(b"stale " * 100000)
+    leftover.unlink(missing_ok=True)
+    victim = tmp_path / "victim.txt"
+    victim.write_bytes(b"the victim's own bytes")
+    if left in ("longer file", "read-only file"):
+        leftover.write_bytes(b"stale " * 100000)
+    if left == "read-only file":
+        leftover.chmod(0o444)
+    if left == "hard link":
+        leftover.hardlink_to(victim)
+    if left == "symbolic link":
+        leftover.symlink_to(victim)
     assert silent_install(start_installer, record).returncode == 0
+    assert not leftover.is_symlink()
     assert leftover.read_bytes() == (BIN_DIR / "stand_in_mini_installer.exe").read_bytes()
+    assert victim.read_bytes() == b"the victim's own bytes"
+    assert record.values("mini_result") == ["installed"]
+
+
+def test_a_process_racing_to_swap_the_payload_never_runs_its_own(start_installer, record,
+                                                                  probe, gui_env):
+    """Another process of the user copies its program over the payload's path without pause
+    while the installer writes and starts the payload. The installer may lose the file (and
+    then stops with 5), but what it starts is its own payload, never the substitute: the
+    stand-in browser, which would record its start."""
+    windows_path = probe.run("tempdir").stdout.strip().split("=", 1)[1] + PAYLOAD_FILE
+    substitute = wine_path(BIN_DIR / "stand_in_browser.exe")
+    swapper = start_wine(exe("window_probe.exe"), "swap", windows_path, substitute, "20000",
+                         env=dict(gui_env, WINE_RUN_STREAM="1", **record.env))
+    try:
+        assert swapper.stdout.readline().startswith("swapping=")
+        for _ in range(3):
+            result = silent_install(start_installer, record)
+            assert result.returncode in (0, 5), result.debug
+    finally:
+        swapper.kill()
+        swapper.wait()
+    assert record.values("browser_path") == []
 
 
 def with_payload_replaced(program, payload, substitute):

@@ -13,6 +13,9 @@
 //   window_probe cancel [TIMEOUT_MS]            presses the dialog's Cancel button
 //   window_probe tempdir                        the temporary folder this prefix uses
 //   window_probe lock PATH MS                   holds PATH open without sharing for MS ms
+//   window_probe swap PATH SUBSTITUTE MS        copies SUBSTITUTE over PATH again and again for
+//                                               MS ms, as an attacker racing a writer would;
+//                                               prints how many copies landed
 //   window_probe volatile SUBKEY                creates HKCU\SUBKEY as a volatile key, under
 //                                               which no lasting key can be created
 
@@ -217,6 +220,16 @@ int wmain(int argc, wchar_t** argv) {
     std::fflush(stdout);
     ::Sleep(static_cast<DWORD>(_wtoi(argv[3])));
     ::CloseHandle(file);
+    return 0;
+  }
+  if (command == L"swap" && argc >= 5) {
+    PrintUtf8(L"swapping", argv[2]);
+    std::fflush(stdout);
+    const ULONGLONG end = ::GetTickCount64() + static_cast<DWORD>(_wtoi(argv[4]));
+    unsigned long landed = 0;
+    while (::GetTickCount64() < end)
+      landed += ::CopyFileW(argv[3], argv[2], FALSE) ? 1 : 0;
+    PrintUtf8(L"landed", std::to_wstring(landed));
     return 0;
   }
   if (command == L"volatile" && argc >= 3) {
