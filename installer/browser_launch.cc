@@ -3,7 +3,6 @@
 #include "installer/browser_launch.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cwchar>
 
@@ -92,5 +91,6 @@ void InstallerView::OpenTermsPage() {
   std::wstring region;
   GetUiLanguage(language, region);
   const std::wstring address = TermsPageAddress(language, region);
-  ::ShellExecuteW(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOW);
+  if (!OpenWithShell(address))
+    WriteDebugLine("fail open terms page.\n");
 }

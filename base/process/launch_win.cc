@@ -183,6 +183,21 @@ ProcessHandle Start(const wchar_t* application,
   return process;
 }
 
+// The shell starts programs with the caller's error mode and has no CREATE_DEFAULT_ERROR_MODE of
+// its own: while it is called, the process takes the system's default, so that a hidden
+// caller's "no crash or error boxes" never reaches the user's programs, and gets its own back
+// after. The mode is the process's, so it is changed only around the shell call itself.
+class DefaultErrorModeForChildren {
+ public:
+  DefaultErrorModeForChildren() : callerMode(::SetErrorMode(0)) {}
+  ~DefaultErrorModeForChildren() { ::SetErrorMode(callerMode); }
+  DefaultErrorModeForChildren(const DefaultErrorModeForChildren&) = delete;
+  DefaultErrorModeForChildren& operator=(const DefaultErrorModeForChildren&) = delete;
+
+ private:
+  const UINT callerMode;
+};
+
 }  // namespace
 
 ProcessHandle StartProcess(const CommandLineArgs& commandLine, const LaunchSettings& settings) {
@@ -214,10 +229,22 @@ ProcessHandle StartProcessElevated(const CommandLineArgs& commandLine,
   execute.lpFile = program.c_str();
   execute.lpParameters = arguments.c_str();
   execute.nShow = settings.startHidden ? SW_HIDE : SW_SHOWNORMAL;
-  if (!::ShellExecuteExW(&execute))
+  BOOL started = FALSE;
+  {
+    const DefaultErrorModeForChildren childMode;
+    started = ::ShellExecuteExW(&execute);
+  }
+  if (!started)
     return ProcessHandle();
   ProcessHandle process(execute.hProcess);
   if (settings.wait && process.IsValid())
     ::WaitForSingleObject(process.Get(), INFINITE);
   return process;
+}
+
+bool OpenWithShell(const std::wstring& target) {
+  const DefaultErrorModeForChildren childMode;
+  // Above 32 is success; the value is no handle and needs no closing.
+  return reinterpret_cast<INT_PTR>(
+             ::ShellExecuteW(nullptr, nullptr, target.c_str(), nullptr, nullptr, SW_SHOW)) > 32;
 }

@@ -46,8 +46,14 @@ ProcessHandle StartProgramAt(const std::wstring& programPath,
                              const LaunchSettings& settings);
 
 // Starts the program through the shell with the verb "runas" (the elevation prompt). Only
-// wait and startHidden are used. A refused prompt gives an invalid handle.
+// wait and startHidden are used. A refused prompt gives an invalid handle. The program starts
+// with the system's default error mode, as every child does.
 ProcessHandle StartProcessElevated(const CommandLineArgs& commandLine,
                                    const LaunchSettings& settings);
+
+// Opens |target| (a web address, a document) with the program the user chose for it, through
+// the shell; a program started for it gets the system's default error mode. False when the
+// shell could not open it.
+bool OpenWithShell(const std::wstring& target);
 
 #endif  // BASE_PROCESS_LAUNCH_WIN_H_

@@ -128,6 +128,8 @@ def test_run_admin_starts_the_package_through_the_elevated_launch(release, tmp_p
     # Wine has no consent prompt and gives every process a full token: the updater's own
     # line tells which launch it used.
     assert "Starting the update package elevated.\n" in run.debug
+    # The updater's "no crash or error boxes" is its own, not the package's.
+    assert run.records[0]["error_mode"] == 0
 
 
 # A verified package that the system cannot start (here: not a program) must not be reported

@@ -2,10 +2,12 @@
 //
 // One JSON line is appended to the file named by the environment variable
 // ORBAVINTEL_STAND_IN_RECORD, or else to "<this program>.record.json" beside it:
-//   {"command_line": ..., "cwd": ..., "elevated": true|false, "elevation_type": 1|2|3}
+//   {"command_line": ..., "cwd": ..., "elevated": true|false, "elevation_type": 1|2|3,
+//    "error_mode": N}
 // "elevated" is the token's elevation; elevation_type is TOKEN_ELEVATION_TYPE (2 = full
 // token, as the "runas" verb gives; 3 = limited, as an ordinary start gives). Wine gives
-// every process a full token, so there the starter's own log tells the two apart.
+// every process a full token, so there the starter's own log tells the two apart. error_mode is
+// the process's error mode at its start, which a starter passes on unless it asks otherwise.
 // ORBAVINTEL_STAND_IN_EXIT_CODE sets the exit code (default 0).
 // ORBAVINTEL_STAND_IN_PROBE_HANDLE, a decimal handle value of a signalled event in the
 // starter, adds "probed_handle_signalled": whether that value names a signalled object here,
@@ -84,6 +86,7 @@ int wmain() {
                            ", \"cwd\": " + JsonQuote(WideToUtf8(directory)) +
                            ", \"elevated\": " + (elevated ? "true" : "false") +
                            ", \"elevation_type\": " + std::to_string(elevationType) +
+                           ", \"error_mode\": " + std::to_string(::GetErrorMode()) +
                            ProbeHandleField() + "}\n";
   UniqueHandle record(::CreateFileW(RecordPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
