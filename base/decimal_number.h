@@ -17,7 +17,7 @@ bool ParseDecimalDigits(std::basic_string_view<Char> text, uint64_t max, uint64_
     if (c < Char('0') || c > Char('9'))
       return false;
     const uint64_t digit = static_cast<uint64_t>(c - Char('0'));
-    if (result > (max - digit) / 10)
+    if (digit > max || result > (max - digit) / 10)
       return false;
     result = result * 10 + digit;
   }

@@ -15,12 +15,13 @@ HRESULT NotifyingHttpRequest::HandleNotification(DWORD status, void* information
         delegate->OnResponseStarted();
         break;
       case WINHTTP_CALLBACK_STATUS_READ_COMPLETE: {
-        // Before the bytes of this read are counted: the first call reports 0, the call on
-        // the final empty read the full count.
+        // With the |length| bytes of the read just completed: a slow link is judged by what
+        // it has brought, not by what it had brought one read before. Reported before the
+        // base class takes the bytes, which may complete the transfer.
         uint32_t receivedLow = 0;
         uint32_t totalLow = 0;
         GetProgress(&receivedLow, &totalLow);
-        delegate->OnProgress(receivedLow, totalLow);
+        delegate->OnProgress(receivedLow + length, totalLow);
         break;
       }
       default:

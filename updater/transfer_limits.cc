@@ -5,6 +5,12 @@
 
 #include "base/command_line.h"
 #include "base/win/debug_output.h"
+#include "updater/file_digest.h"
+
+// A larger package could never pass its digest check; and the download's progress is counted
+// in 32 bits.
+static_assert(TransferLimits::kDefaultMaxPackageBytes <= kMaxDigestInputBytes);
+static_assert(kMaxDigestInputBytes < UINT32_MAX / 2);
 
 namespace {
 

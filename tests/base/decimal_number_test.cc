@@ -36,6 +36,11 @@ TEST(DecimalNumberTest, DigitsOnlyUpToTheMaximum) {
       {"12x", UINT32_MAX, false, 0},
       {"0x10", UINT32_MAX, false, 0},
       {"1.5", UINT32_MAX, false, 0},
+      // A maximum below 9 refuses the digits above it.
+      {"9", 5, false, 0},
+      {"5", 5, true, 5},
+      {"0", 0, true, 0},
+      {"1", 0, false, 0},
   };
   for (const auto& c : kCases) {
     uint64_t value = 12345;

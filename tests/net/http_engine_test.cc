@@ -103,17 +103,21 @@ TEST_F(HttpEngineTest, GetIntoMemory) {
   EXPECT_EQ(requestBody, "");
 }
 
-TEST_F(HttpEngineTest, ProgressIsReportedBeforeEachReadIsCounted) {
+// Each read is counted as it completes, so a slow link is judged by what it has brought; the
+// final empty read repeats the full count.
+TEST_F(HttpEngineTest, ProgressCountsEachReadAsItCompletes) {
   ASSERT_TRUE(Fetch("/@t=progress/bytes/20000"));
   Finish();
   const std::vector<RecordingDelegate::Progress> calls = delegate.ProgressCalls();
   ASSERT_GE(calls.size(), 4u);  // at least three reads of at most 8096 bytes and the last one
-  EXPECT_EQ(calls.front().received, 0u);
+  EXPECT_GT(calls.front().received, 0u);
+  EXPECT_LE(calls.front().received, 8096u);
   EXPECT_EQ(calls.back().received, 20000u);
+  EXPECT_EQ(calls[calls.size() - 2].received, 20000u);
   for (size_t i = 0; i < calls.size(); ++i) {
     EXPECT_EQ(calls[i].total, 20000u);
     if (i > 0) {
-      EXPECT_GT(calls[i].received, calls[i - 1].received);
+      EXPECT_GE(calls[i].received, calls[i - 1].received);
       EXPECT_LE(calls[i].received - calls[i - 1].received, 8096u);
     }
   }

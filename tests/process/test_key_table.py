@@ -85,3 +85,51 @@ def test_configure_stops_on_a_refused_key_naming_the_file(tmp_path, make_key, re
     assert f"Update keys refused: {bad}: " in message
     assert reason.format(good=good) in message
     assert not (project / "build" / "update_keys.h").exists()
+
+
+def release_key(tmp_path):
+    """A public key of a pair whose private half is nowhere near the repository."""
+    public = tmp_path / "release.public.pem"
+    public.write_bytes(public_pem(ec.generate_private_key(ec.SECP256R1())))
+    return public
+
+
+def real_mini_installer(tmp_path):
+    mini = tmp_path / "mini_installer.exe"
+    mini.write_bytes(b"MZ stands in for the browser's mini installer")
+    return mini
+
+
+@pytest.mark.parametrize("settings, reason", [
+    (lambda tmp: {"ORBAVINTEL_UPDATE_KEYS": KEYS_DIR / "test_key_a.public.pem",
+                  "ORBAVINTEL_MINI_INSTALLER": real_mini_installer(tmp)},
+     "its private half {keys}/test_key_a.private.pem lies beside it in the repository"),
+    (lambda tmp: {"ORBAVINTEL_UPDATE_KEYS": release_key(tmp)},
+     "A release build needs ORBAVINTEL_MINI_INSTALLER"),
+    (lambda tmp: {"ORBAVINTEL_UPDATE_KEYS": release_key(tmp),
+                  "ORBAVINTEL_MINI_INSTALLER": SOURCE_DIR / "tools" / "stand_in_installer"
+                  / "stand_in_mini_installer.cc"},
+     "ORBAVINTEL_MINI_INSTALLER names the development stand-in"),
+    (lambda tmp: {"ORBAVINTEL_UPDATE_KEYS": release_key(tmp),
+                  "ORBAVINTEL_MINI_INSTALLER": real_mini_installer(tmp),
+                  "ORBAVINTEL_MAX_PACKAGE_BYTES": "1073741824"},
+     "must be a whole number from 1 to 536870912"),
+], ids=["test-key", "no-mini-installer", "stand-in", "cap-above-digest-limit"])
+def test_release_configure_refuses_what_must_never_ship(tmp_path, settings, reason):
+    """The release preset's settings, through the real project's configure."""
+    defines = [f"-D{name}={value}" for name, value in settings(tmp_path).items()]
+    result = subprocess.run(
+        ["cmake", "-S", SOURCE_DIR, "-B", tmp_path / "build-release", "-G", "Ninja",
+         f"-DCMAKE_TOOLCHAIN_FILE={SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake",
+         "-DORBAVINTEL_RELEASE=ON", *defines], capture_output=True, text=True, timeout=300)
+    assert result.returncode != 0
+    message = " ".join(result.stderr.split())  # CMake wraps long messages at spaces
+    assert reason.format(keys=KEYS_DIR) in message, message
+
+
+def test_release_answer_refuses_an_empty_url(tmp_path):
+    package = real_mini_installer(tmp_path)
+    result = run(SOURCE_DIR / "tools" / "release" / "release.py", "answer", "--version",
+                 "2.1.0.0", "--package", package, "--default", "")
+    assert result.returncode != 0
+    assert "an empty URL" in result.stderr

@@ -67,6 +67,9 @@ def file_sha256(path):
 
 
 def make_answer(args):
+    for url in args.default + args.backup:
+        if not url.strip():
+            sys.exit("release.py answer: an empty URL: the updater could never download it")
     answer = {"version": args.version, "hash": file_sha256(args.package),
               "run_admin": args.run_admin, "default": args.default, "backup": args.backup}
     text = json.dumps(answer, indent=1) + "\n"
