@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "net/fetch_url.h"
+#include "updater/proxy_policy.h"
 
 namespace {
 
@@ -65,7 +66,8 @@ bool BrowserUpdater::FetchUrl(const std::string& url,
   // Whatever the look that was due, this transfer's own deadline may come first.
   if (watchTimer)
     watchTimer(std::min(limits.checkMs, limits.lowSpeedWindowMs));
-  return ::FetchUrl(session, connection, request, requestBody, url, verb, body, filePath);
+  return ::FetchUrl(session, connection, request, requestBody, url, verb, body, filePath,
+                    GetProxyPolicy());
 }
 
 void BrowserUpdater::ReportState(uint32_t param) const {

@@ -12,6 +12,7 @@
 #include "base/win/text_conversion.h"
 #include "updater/browser_updater.h"
 #include "updater/client_windows.h"
+#include "updater/proxy_policy.h"
 #include "updater/state_report.h"
 #include "updater/transfer_limits.h"
 #include "updater/update_keys.h"
@@ -93,6 +94,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     return kExitWindowNotCreated;
   SetUpdaterWindow(window);
 
+  LoadProxyPolicy();
   if (!GetBrowserUpdater())
     CreateUpdater(args);
   const int exitCode = RunMessageLoop();
