@@ -4,8 +4,9 @@ The check goes to the update server on 127.0.0.1, the package comes from a secon
 127.0.0.2 (the "package host"), so that a bypass list or a PAC script can send the two ways.
 
 What Wine 8's WinHTTP lacks, and so what is not run here: automatic proxy detection (no DHCP
-option 252, and no wpad host to find by DNS), and Negotiate or NTLM answered with logon
-credentials (Wine has no domain logon to offer; tinyproxy offers only Basic anyway).
+option 252, and no wpad host to find by DNS), and a Negotiate or NTLM token made from the logon
+credentials (Wine has no domain logon to offer, so it answers such a challenge without one): the
+NTLM cases show that the challenge is answered and sent again once, not the token.
 """
 
 import contextlib
@@ -159,6 +160,7 @@ PACKAGE_HOST_DIRECT = ('function FindProxyForURL(url, host) {'
                        ' if (host == "127.0.0.2") return "DIRECT"; return "PROXY {proxy}"; }')
 CHECK_HOST_DIRECT = ('function FindProxyForURL(url, host) {'
                      ' if (host == "127.0.0.1") return "DIRECT"; return "PROXY {proxy}"; }')
+CHECK_HOST_DIRECT_SERVER_PROXY = CHECK_HOST_DIRECT.replace("{proxy}", "{server}")
 DOWN_FOR_ONE_PATH = ('function FindProxyForURL(url, host) {'
                      ' if (shExpMatch(url, "*/nowhere/*")) return "PROXY {down}";'
                      ' return "PROXY {proxy}"; }')
@@ -194,6 +196,18 @@ CASES = {
         basic_auth=True, final="UWM_UPDATE_FAILED", proxied=["package"],
         line="Proxy authentication failed: the proxy offers Basic; only Negotiate and NTLM "
              "can be answered.\n"),
+    # The update server plays a proxy that asks for NTLM: the engine answers with the logon
+    # credentials and sends again, once.
+    "NTLM asked once": case(
+        policy={"ProxyMode": "pac", "ProxyPacUrl": "{pac}"}, pac=CHECK_HOST_DIRECT_SERVER_PROXY,
+        default=["/@proxy-auth-once=ntlm/files/package.exe"], downloads=[],
+        proxy_saw=["/@proxy-auth-once=ntlm/files/package.exe"] * 2),
+    "NTLM refusing the logon credentials": case(
+        policy={"ProxyMode": "pac", "ProxyPacUrl": "{pac}"}, pac=CHECK_HOST_DIRECT_SERVER_PROXY,
+        default=["/@proxy-auth=negotiate,ntlm/files/package.exe"], final="UWM_UPDATE_FAILED",
+        proxy_saw=["/@proxy-auth=negotiate,ntlm/files/package.exe"] * 2,
+        line="Proxy authentication failed: the proxy refused the logon credentials; it offers "
+             "Negotiate, NTLM.\n"),
     "keyed build": case(policy={"ProxyMode": "fixed", "ProxyServer": "{proxy}"}, keyed=True,
                         proxied=["check", "package"],
                         line="Update answer signed by key 7da7c3169787ac44.\n"),
@@ -211,6 +225,7 @@ def test_update_run_behind_a_proxy(proxied_release, tmp_path):
 
     def fill(text):
         return (text.replace("{proxy}", proxy.address).replace("{down}", DOWN_PROXY)
+                .replace("{server}", server.address)
                 .replace("{pac}", server.url("/files/proxy.pac")))
 
     package_url = f"http://127.0.0.2:{host.port}"
@@ -239,6 +254,10 @@ def test_update_run_behind_a_proxy(proxied_release, tmp_path):
         assert sum(d.startswith(case["line"]) for d in run.debug) == 1
     if not case["policy"]:
         assert not any(d.startswith("Proxy") for d in run.debug)
+    if "proxy_saw" in case:
+        assert [r["path"] for r in server.requests()
+                if r["method"] == "GET" and r["path"] != "/files/proxy.pac"] == \
+            case["proxy_saw"], run.debug
 
 
 @pytest.mark.parametrize("proxied_release", [case()], ids=["script never answered"],
