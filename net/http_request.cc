@@ -412,23 +412,25 @@ HRESULT HttpRequest::AnswerChallenge(int challengeStatus) {
   // that carry them without a password in the clear.
   const bool byLogon =
       challengeStatus == HTTP_STATUS_PROXY_AUTH_REQ && answerProxyWithLogon && proxyUser.empty();
-  DWORD supported = 0;
-  DWORD first = 0;
-  DWORD target = 0;
+  bool refused;
   {
     std::lock_guard<std::mutex> held(lock);
     // The previous attempt of this transfer was answered with the same challenge: the
     // credentials (or their absence) did not do.
-    if (statusCode == challengeStatus || ++challenges > kMaxChallengesPerTransfer) {
-      if (byLogon) {
-        ::WinHttpQueryAuthSchemes(Get(), &supported, &first, &target);
-        WriteDebugLine(
-            "Proxy authentication failed: the proxy refused the logon credentials; "
-            "it offers " +
-            AuthSchemeNames(supported) + ".\n");
-      }
-      return LoginFailureResult();
+    refused = statusCode == challengeStatus || ++challenges > kMaxChallengesPerTransfer;
+  }
+  DWORD supported = 0;
+  DWORD first = 0;
+  DWORD target = 0;
+  if (refused) {
+    if (byLogon) {
+      ::WinHttpQueryAuthSchemes(Get(), &supported, &first, &target);
+      WriteDebugLine(
+          "Proxy authentication failed: the proxy refused the logon credentials; "
+          "it offers " +
+          AuthSchemeNames(supported) + ".\n");
     }
+    return LoginFailureResult();
   }
   if (!::WinHttpQueryAuthSchemes(Get(), &supported, &first, &target))
     return LastErrorResult();

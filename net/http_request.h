@@ -19,7 +19,8 @@ class RequestCallbackContext;
 // One asynchronous WinHTTP request and the state of its transfer: status, authentication
 // answers, and the response body, kept in memory or written to a file.
 //
-// Threads. The window thread calls Open, Send and Cancel and destroys the object; WinHTTP
+// Threads. The window thread calls Open, Send and Cancel and destroys the object (Open and
+// Send may also run in the start step of StartLater, on its worker); WinHTTP
 // calls back on its worker threads, where the protected operations run. The accessors may
 // be called from any thread.
 //
@@ -181,7 +182,9 @@ class HttpRequest : public HttpHandle {
   void CloseTransfer(HRESULT result);
 
   std::wstring filePath;
-  // Only the window thread changes it, and only while no callback can run.
+  // Only the thread starting a transfer changes it (the window thread, or a deferred start
+  // step, which the window thread waits out before it cancels), and only while no callback
+  // can run.
   RequestCallbackContext* context = nullptr;
 
   // Guards the transfer state below, which worker threads change.

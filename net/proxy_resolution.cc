@@ -4,6 +4,7 @@
 
 #include "base/win/debug_output.h"
 #include "base/win/scoped_handle.h"
+#include "base/win/text_conversion.h"
 #include "net/http_result.h"
 #include "net/scoped_hinternet.h"
 
@@ -51,9 +52,8 @@ HRESULT RunScriptAt(const std::wstring& url, const std::wstring& scriptUrl, Prox
   options.fAutoLogonIfChallenged = TRUE;
   const HRESULT result = RunScript(url, &options, route);
   if (FAILED(result)) {
-    WriteDebugLine(L"Proxy: the PAC script " + scriptUrl + L" gave no answer.\n");
-    WriteDebugLineF("Proxy: WinHttpGetProxyForUrl failed: 0x%08lX.\n",
-                    static_cast<unsigned long>(result));
+    WriteDebugLineF("Proxy: the PAC script %s gave no answer: 0x%08lX.\n",
+                    WideToUtf8(scriptUrl).c_str(), static_cast<unsigned long>(result));
   }
   return result;
 }

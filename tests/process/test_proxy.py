@@ -75,12 +75,22 @@ def connection_settings(proxy, bypass="", script=""):
 
 @contextlib.contextmanager
 def user_proxy_settings(hex_blob):
-    reg("add", INTERNET_SETTINGS, "/v", "DefaultConnectionSettings", "/t", "REG_BINARY", "/d",
-        hex_blob, "/f")
+    """The user's settings as |hex_blob| for the duration; what was there before comes back."""
+    before = re.search(r"DefaultConnectionSettings\s+REG_BINARY\s+([0-9A-Fa-f]*)",
+                       reg("query", INTERNET_SETTINGS, "/v", "DefaultConnectionSettings").stdout)
+
+    def store(data):
+        reg("add", INTERNET_SETTINGS, "/v", "DefaultConnectionSettings", "/t", "REG_BINARY",
+            "/d", data, "/f")
+
+    store(hex_blob)
     try:
         yield
     finally:
-        reg("delete", INTERNET_SETTINGS, "/v", "DefaultConnectionSettings", "/f")
+        if before:
+            store(before.group(1))
+        else:
+            reg("delete", INTERNET_SETTINGS, "/v", "DefaultConnectionSettings", "/f")
 
 
 # Wine 8's WinHTTP takes a proxy whose host name is the server's own for no proxy at all (it
@@ -246,7 +256,7 @@ def test_update_run_behind_a_proxy(proxied_release, tmp_path):
     assert len(run.records) == (1 if case["final"] == "UWM_INSTALLER_LAUNCHED" else 0)
     seen = ["check" if url.endswith(CHECK_PATH) else "package" for _, url in proxy.requests()]
     # One request each: a refused one is not repeated.
-    assert seen == case["proxied"]
+    assert seen == case["proxied"], (proxy.requests(), run.debug)
     direct_downloads = [r["path"] for r in host.requests() if "Via" not in r["headers"]]
     assert direct_downloads == case["downloads"]
     if case["line"]:
