@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 #include "base/win/debug_output.h"
@@ -10,6 +11,14 @@
 namespace {
 
 ProxyConfig loadedPolicy;
+
+// The policy's values as stored; absent ones (or ones that are not strings) are empty.
+struct ProxyPolicyValues {
+  std::optional<std::wstring> mode;
+  std::optional<std::wstring> server;
+  std::optional<std::wstring> bypass;
+  std::optional<std::wstring> pacUrl;
+};
 
 std::optional<std::wstring> ReadString(HKEY key, const wchar_t* name) {
   DWORD bytes = 0;
@@ -37,11 +46,13 @@ std::wstring Lowered(std::wstring text) {
   return text;
 }
 
-bool IsSet(const std::optional<std::wstring>& value) {
-  return value && !value->empty();
+// Whether |value| is set; otherwise names the |mode| that lacks it in one log line.
+bool HasRequired(const std::optional<std::wstring>& value, const char* mode, const char* name) {
+  if (value && !value->empty())
+    return true;
+  WriteDebugLineF("Proxy policy: ProxyMode %s without %s; connecting directly.\n", mode, name);
+  return false;
 }
-
-}  // namespace
 
 ProxyConfig InterpretProxyPolicy(const ProxyPolicyValues& values) {
   ProxyConfig config;
@@ -51,18 +62,14 @@ ProxyConfig InterpretProxyPolicy(const ProxyPolicyValues& values) {
   if (mode == L"system") {
     config.mode = ProxyMode::kSystem;
   } else if (mode == L"fixed") {
-    if (!IsSet(values.server)) {
-      WriteDebugLine("Proxy policy: ProxyMode fixed without ProxyServer; connecting directly.\n");
+    if (!HasRequired(values.server, "fixed", "ProxyServer"))
       return config;
-    }
     config.mode = ProxyMode::kFixed;
     config.server = *values.server;
     config.bypass = values.bypass.value_or(L"");
   } else if (mode == L"pac") {
-    if (!IsSet(values.pacUrl)) {
-      WriteDebugLine("Proxy policy: ProxyMode pac without ProxyPacUrl; connecting directly.\n");
+    if (!HasRequired(values.pacUrl, "pac", "ProxyPacUrl"))
       return config;
-    }
     config.mode = ProxyMode::kPac;
     config.pacUrl = *values.pacUrl;
   } else {
@@ -71,6 +78,8 @@ ProxyConfig InterpretProxyPolicy(const ProxyPolicyValues& values) {
   }
   return config;
 }
+
+}  // namespace
 
 void LoadProxyPolicy() {
   UniqueHKey key;

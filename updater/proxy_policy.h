@@ -1,7 +1,6 @@
 #ifndef UPDATER_PROXY_POLICY_H_
 #define UPDATER_PROXY_POLICY_H_
 
-#include <optional>
 #include <string>
 
 #include "net/proxy_config.h"
@@ -14,21 +13,10 @@ inline constexpr wchar_t kProxyServerValue[] = L"ProxyServer";
 inline constexpr wchar_t kProxyBypassValue[] = L"ProxyBypass";
 inline constexpr wchar_t kProxyPacUrlValue[] = L"ProxyPacUrl";
 
-// The policy's values as stored; absent ones (or ones that are not strings) are empty.
-struct ProxyPolicyValues {
-  std::optional<std::wstring> mode;
-  std::optional<std::wstring> server;
-  std::optional<std::wstring> bypass;
-  std::optional<std::wstring> pacUrl;
-};
-
-// What the values mean: "direct" (or no mode), "system", "fixed" with a server and "pac" with
-// a script URL, in any letter case. A mode that is unknown or lacks its value is named in one
-// log line and means direct, as without a policy.
-ProxyConfig InterpretProxyPolicy(const ProxyPolicyValues& values);
-
-// Reads and interprets the policy, and keeps it for the whole run. Once, at start-up, on the
-// window thread, before the check.
+// Reads the policy and keeps it for the whole run: "direct" (or no mode), "system", "fixed"
+// with a server and "pac" with a script URL, in any letter case. A mode that is unknown or
+// lacks its value is named in one log line and means direct, as without a policy. Once, at
+// start-up, on the window thread, before the check.
 void LoadProxyPolicy();
 
 // The policy loaded at start-up; direct until then. Any thread after LoadProxyPolicy.
