@@ -3,10 +3,11 @@
 The check goes to the update server on 127.0.0.1, the package comes from a second server on
 127.0.0.2 (the "package host"), so that a bypass list or a PAC script can send the two ways.
 
-What Wine 8's WinHTTP lacks, and so what is not run here: automatic proxy detection (no DHCP
-option 252, and no wpad host to find by DNS), and a Negotiate or NTLM token made from the logon
-credentials (Wine has no domain logon to offer, so it answers such a challenge without one): the
-NTLM cases show that the challenge is answered and sent again once, not the token.
+What is not run here, for want of it under Wine 8: automatic proxy detection (Wine has no DHCP
+detection, and the test machine no wpad host for its DNS lookup), and a Negotiate or NTLM token
+made from the logon credentials (Wine has no domain logon, so it answers such a challenge
+without one): the NTLM cases show that the challenge is answered and sent again once, and that
+a refusal ends the URL with one line, not the token itself.
 """
 
 import contextlib
