@@ -7,6 +7,7 @@
 
 #include "base/win/debug_output.h"
 #include "base/win/text_conversion.h"
+#include "net/proxy_resolution.h"
 
 namespace {
 
@@ -40,6 +41,30 @@ bool Split(const std::wstring& url, SplitUrl* split) {
   return !split->host.empty();
 }
 
+// Opens the handles of one transfer along |route| and sends |body| (kPost) or nothing.
+HRESULT Start(HttpSession& session,
+              HttpConnection& connection,
+              NotifyingHttpRequest& request,
+              const SplitUrl& split,
+              const ProxyRoute& route,
+              HttpVerb verb,
+              const std::string& body,
+              const std::wstring& filePath) {
+  HRESULT result = session.Open(kUserAgent, route);
+  if (SUCCEEDED(result))
+    result = connection.Connect(session, split.host, split.port);
+  if (FAILED(result))
+    return result;
+  request.SetFilePath(filePath);
+  result = request.Open(connection, split.path, verb, split.secure ? WINHTTP_FLAG_SECURE : 0);
+  if (FAILED(result))
+    return result;
+  request.answerProxyWithLogon = !route.direct;
+  if (verb == HttpVerb::kPost && !body.empty())
+    return request.Send(body.data(), static_cast<DWORD>(body.size()));
+  return request.Send(nullptr, 0);
+}
+
 }  // namespace
 
 bool FetchUrl(HttpSession& session,
@@ -49,11 +74,13 @@ bool FetchUrl(HttpSession& session,
               const std::string& url,
               HttpVerb verb,
               const std::string& body,
-              const std::wstring& filePath) {
+              const std::wstring& filePath,
+              const ProxyConfig& proxy) {
   if (url.empty())
     return false;
   SplitUrl split;
-  if (!Split(Utf8ToWide(url), &split)) {
+  const std::wstring wideUrl = Utf8ToWide(url);
+  if (!Split(wideUrl, &split)) {
     WriteDebugLine("FetchUrl: the URL cannot be split.\n");
     return false;
   }
@@ -62,23 +89,28 @@ bool FetchUrl(HttpSession& session,
     return false;
   }
 
-  // The previous transfer's callbacks stop before its handles are replaced.
+  // The previous transfer's callbacks stop before its handles and body are replaced.
   request.Cancel();
-  if (FAILED(session.Open(kUserAgent)))
-    return false;
-  if (FAILED(connection.Connect(session, split.host, split.port)))
-    return false;
-  request.SetFilePath(filePath);
-  if (FAILED(request.Open(connection, split.path, verb, split.secure ? WINHTTP_FLAG_SECURE : 0)))
-    return false;
-
   requestBody.clear();
-  HRESULT sent;
-  if (verb == HttpVerb::kPost && !body.empty()) {
+  if (verb == HttpVerb::kPost)
     requestBody = body;
-    sent = request.Send(requestBody.data(), static_cast<DWORD>(requestBody.size()));
-  } else {
-    sent = request.Send(nullptr, 0);
+  if (IsResolutionSlow(proxy)) {
+    return request.StartLater([&session, &connection, &request, split, verb, filePath, proxy,
+                               wideUrl, body = requestBody]() -> DeferredStart::StartStep {
+      ProxyRoute route;
+      const HRESULT resolved = ResolveProxyRoute(proxy, wideUrl, &route);
+      // Runs only while the owner still wants this transfer; the references are alive then.
+      return [&session, &connection, &request, split, verb, filePath, resolved, route, body] {
+        HRESULT started = resolved;
+        if (SUCCEEDED(started))
+          started = Start(session, connection, request, split, route, verb, body, filePath);
+        if (FAILED(started))
+          request.FailUnsent(started);
+      };
+    });
   }
-  return SUCCEEDED(sent);
+
+  ProxyRoute route;
+  ResolveProxyRoute(proxy, wideUrl, &route);
+  return SUCCEEDED(Start(session, connection, request, split, route, verb, requestBody, filePath));
 }

@@ -15,10 +15,16 @@ constexpr int kReceiveTimeoutMs = 30000;
 
 }  // namespace
 
-HRESULT HttpSession::Open(const wchar_t* agent) {
+HRESULT HttpSession::Open(const wchar_t* agent, const ProxyRoute& route) {
   Close();
-  HINTERNET session = ::WinHttpOpen(agent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                                    WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC);
+  // Each transfer opens a session of its own, so its proxy is named here.
+  HINTERNET session =
+      route.direct
+          ? ::WinHttpOpen(agent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                          WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC)
+          : ::WinHttpOpen(agent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, route.proxy.c_str(),
+                          route.bypass.empty() ? WINHTTP_NO_PROXY_BYPASS : route.bypass.c_str(),
+                          WINHTTP_FLAG_ASYNC);
   if (!session) {
     const HRESULT result = LastErrorResult();
     WriteDebugLineF("WinHttpOpen failed: 0x%08lX.\n", static_cast<unsigned long>(result));

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "net/proxy_config.h"
 #include "net/scoped_hinternet.h"
 
 // Owns one WinHTTP handle (null when closed) and closes it on replacement or destruction.
@@ -37,9 +38,9 @@ class HttpHandle {
 class HttpSession : public HttpHandle {
  public:
   // Closes the previous session and opens a new asynchronous one with |agent| as user agent
-  // and direct connections only (no proxy), with Windows' default timeouts set explicitly.
-  // Returns the mapped platform error on failure.
-  HRESULT Open(const wchar_t* agent);
+  // along |route| (direct connections only, as by default, or through its proxy), with
+  // Windows' default timeouts set explicitly. Returns the mapped platform error on failure.
+  HRESULT Open(const wchar_t* agent, const ProxyRoute& route = ProxyRoute());
 };
 
 // A connection to one host and port within a session.

@@ -20,6 +20,33 @@ HRESULT LoginFailureResult() {
   return HRESULT_FROM_WIN32(ERROR_WINHTTP_LOGIN_FAILURE);
 }
 
+// Of a supported set, the scheme that logon credentials answer: Negotiate, else NTLM, else 0.
+DWORD ChooseLogonScheme(DWORD supported) {
+  if (supported & WINHTTP_AUTH_SCHEME_NEGOTIATE)
+    return WINHTTP_AUTH_SCHEME_NEGOTIATE;
+  if (supported & WINHTTP_AUTH_SCHEME_NTLM)
+    return WINHTTP_AUTH_SCHEME_NTLM;
+  return 0;
+}
+
+// "Basic, Digest" for a supported set, "no scheme" for none, for the diagnostic lines.
+std::string AuthSchemeNames(DWORD supported) {
+  static constexpr struct {
+    DWORD scheme;
+    const char* name;
+  } kNames[] = {{WINHTTP_AUTH_SCHEME_NEGOTIATE, "Negotiate"},
+                {WINHTTP_AUTH_SCHEME_NTLM, "NTLM"},
+                {WINHTTP_AUTH_SCHEME_PASSPORT, "Passport"},
+                {WINHTTP_AUTH_SCHEME_DIGEST, "Digest"},
+                {WINHTTP_AUTH_SCHEME_BASIC, "Basic"}};
+  std::string names;
+  for (const auto& entry : kNames) {
+    if (supported & entry.scheme)
+      names += (names.empty() ? "" : ", ") + std::string(entry.name);
+  }
+  return names.empty() ? "no scheme" : names;
+}
+
 }  // namespace
 
 HttpRequest::HttpRequest() = default;
@@ -53,7 +80,7 @@ HRESULT HttpRequest::Open(const HttpConnection& connection,
                           const std::wstring& path,
                           HttpVerb verb,
                           DWORD flags) {
-  StopCallbacks();
+  DetachCallbacks();
   HINTERNET request = ::WinHttpOpenRequest(
       connection.Get(), verb == HttpVerb::kPost ? L"POST" : L"GET", path.c_str(), nullptr,
       WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, flags);
@@ -95,7 +122,7 @@ HRESULT HttpRequest::Open(const HttpConnection& connection,
   if (FAILED(prepared)) {
     WriteDebugLineF("Cannot prepare the HTTP request: 0x%08lX.\n",
                     static_cast<unsigned long>(prepared));
-    StopCallbacks();
+    DetachCallbacks();
     return prepared;
   }
 
@@ -165,7 +192,33 @@ void HttpRequest::Cancel() {
   StopCallbacks();
 }
 
+bool HttpRequest::StartLater(DeferredStart::Preparation prepare) {
+  StopCallbacks();
+  return deferredStart.Launch(std::move(prepare));
+}
+
+void HttpRequest::FailUnsent(HRESULT failure) {
+  {
+    std::lock_guard<std::mutex> held(lock);
+    if (transferOpen)
+      return;  // it was sent after all, and completes through the callbacks
+    // Nothing of the previous transfer may pass for this one's outcome.
+    statusCode = 0;
+    statusKnown = false;
+    contentLength = -1;
+    received = 0;
+    body.clear();
+    transferOpen = true;
+  }
+  Complete(failure);
+}
+
 void HttpRequest::StopCallbacks() {
+  deferredStart.Disarm();
+  DetachCallbacks();
+}
+
+void HttpRequest::DetachCallbacks() {
   if (context) {
     context->Detach();
     context = nullptr;
@@ -355,22 +408,50 @@ HRESULT HttpRequest::ServerAuthenticationRequired() {
 }
 
 HRESULT HttpRequest::AnswerChallenge(int challengeStatus) {
+  // A proxy the policy chose gets the user's logon credentials, and only through the schemes
+  // that carry them without a password in the clear.
+  const bool byLogon =
+      challengeStatus == HTTP_STATUS_PROXY_AUTH_REQ && answerProxyWithLogon && proxyUser.empty();
+  bool refused;
   {
     std::lock_guard<std::mutex> held(lock);
     // The previous attempt of this transfer was answered with the same challenge: the
     // credentials (or their absence) did not do.
-    if (statusCode == challengeStatus || ++challenges > kMaxChallengesPerTransfer)
-      return LoginFailureResult();
+    refused = statusCode == challengeStatus || ++challenges > kMaxChallengesPerTransfer;
   }
   DWORD supported = 0;
   DWORD first = 0;
   DWORD target = 0;
+  if (refused) {
+    if (byLogon) {
+      ::WinHttpQueryAuthSchemes(Get(), &supported, &first, &target);
+      WriteDebugLine(
+          "Proxy authentication failed: the proxy refused the logon credentials; "
+          "it offers " +
+          AuthSchemeNames(supported) + ".\n");
+    }
+    return LoginFailureResult();
+  }
   if (!::WinHttpQueryAuthSchemes(Get(), &supported, &first, &target))
     return LastErrorResult();
-  const DWORD scheme = ChooseScheme(supported);
-  if (scheme == 0)
+  const DWORD scheme = byLogon ? ChooseLogonScheme(supported) : ChooseScheme(supported);
+  if (scheme == 0) {
+    if (byLogon) {
+      WriteDebugLine("Proxy authentication failed: the proxy offers " + AuthSchemeNames(supported) +
+                     "; only Negotiate and NTLM can be answered.\n");
+    }
     return LoginFailureResult();
-  HRESULT applied = ApplyCredentials(scheme, target);
+  }
+  HRESULT applied = S_OK;
+  if (byLogon) {
+    // No user name and no password: WinHTTP answers with the logged-on user's credentials.
+    if (!::WinHttpSetCredentials(Get(), WINHTTP_AUTH_TARGET_PROXY, scheme, nullptr, nullptr,
+                                 nullptr)) {
+      applied = LastErrorResult();
+    }
+  } else {
+    applied = ApplyCredentials(scheme, target);
+  }
   if (FAILED(applied))
     return applied;
 

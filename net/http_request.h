@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "net/deferred_start.h"
 #include "net/download_file.h"
 #include "net/http_handle.h"
 #include "net/http_verb.h"
@@ -18,7 +19,8 @@ class RequestCallbackContext;
 // One asynchronous WinHTTP request and the state of its transfer: status, authentication
 // answers, and the response body, kept in memory or written to a file.
 //
-// Threads. The window thread calls Open, Send and Cancel and destroys the object; WinHTTP
+// Threads. The window thread calls Open, Send and Cancel and destroys the object (Open and
+// Send may also run in the start step of StartLater, on its worker); WinHTTP
 // calls back on its worker threads, where the protected operations run. The accessors may
 // be called from any thread.
 //
@@ -62,10 +64,20 @@ class HttpRequest : public HttpHandle {
   // E_UNEXPECTED when nothing is open or a transfer is still under way. Window thread.
   HRESULT Send(const void* data, DWORD length);
 
-  // Ends the current request: stops the callbacks (see the class comment), closes the
-  // handle, and abandons a transfer still under way, deleting its download file. No
-  // completion is reported for an abandoned transfer. Window thread.
+  // Ends the current request: disarms a start still being prepared, stops the callbacks (see
+  // the class comment), closes the handle, and abandons a transfer still under way, deleting
+  // its download file. No completion is reported for an abandoned transfer. Window thread.
   void Cancel();
+
+  // Cancels as above, then prepares the next transfer on a worker thread (see DeferredStart)
+  // and runs the start step it returns there, unless Cancel or the destructor came first.
+  // The start step opens and sends this request and reports its own failure through
+  // FailUnsent. False when no worker could be started. Window thread.
+  bool StartLater(DeferredStart::Preparation prepare);
+
+  // Ends a transfer that could not even be sent (on the worker of StartLater) as failed with
+  // |failure|, so that the owner hears its completion as from any other transfer.
+  void FailUnsent(HRESULT failure);
 
   // The download file of the next transfer; empty keeps the body in memory. Window thread,
   // before Open.
@@ -100,6 +112,10 @@ class HttpRequest : public HttpHandle {
   DWORD serverScheme = WINHTTP_AUTH_SCHEME_NEGOTIATE;
   bool presetProxy = true;
   bool presetServer = true;
+  // The transfer goes through a proxy chosen by policy: a proxy's Negotiate or NTLM challenge
+  // is answered with the user's logon credentials, and a challenge that cannot be answered
+  // so is logged with the schemes offered. Set before the send.
+  bool answerProxyWithLogon = false;
 
  protected:
   // The operations below run on WinHTTP worker threads unless noted. A failure result from
@@ -145,6 +161,9 @@ class HttpRequest : public HttpHandle {
   void StopCallbacks();
 
  private:
+  // StopCallbacks without disarming a deferred start: Open runs inside one.
+  void DetachCallbacks();
+
   static void CALLBACK StatusCallback(HINTERNET handle,
                                       DWORD_PTR contextValue,
                                       DWORD status,
@@ -163,7 +182,9 @@ class HttpRequest : public HttpHandle {
   void CloseTransfer(HRESULT result);
 
   std::wstring filePath;
-  // Only the window thread changes it, and only while no callback can run.
+  // Only the thread starting a transfer changes it (the window thread, or a deferred start
+  // step, which the window thread waits out before it cancels), and only while no callback
+  // can run.
   RequestCallbackContext* context = nullptr;
 
   // Guards the transfer state below, which worker threads change.
@@ -181,6 +202,8 @@ class HttpRequest : public HttpHandle {
   bool transferOpen = false;
   int challenges = 0;
   HRESULT result = S_FALSE;
+  // Window thread only.
+  DeferredStart deferredStart;
 };
 
 #endif  // NET_HTTP_REQUEST_H_

@@ -1,10 +1,10 @@
 #include "updater/browser_updater.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "base/win/debug_output.h"
 #include "net/fetch_url.h"
+#include "updater/proxy_policy.h"
 #include "updater/state_moves.h"
 
 namespace {
@@ -75,7 +75,8 @@ bool BrowserUpdater::FetchUrl(const std::string& url,
   // Whatever the look that was due, this transfer's own deadline may come first.
   if (watchRequest)
     watchRequest();
-  return ::FetchUrl(session, connection, request, requestBody, url, verb, body, filePath);
+  return ::FetchUrl(session, connection, request, requestBody, url, verb, body, filePath,
+                    GetProxyPolicy());
 }
 
 bool BrowserUpdater::ChangeState(UpdaterState next, Report report, uint32_t param) {

@@ -13,6 +13,7 @@
 #include "updater/browser_updater.h"
 #include "updater/client_windows.h"
 #include "updater/message_loop.h"
+#include "updater/proxy_policy.h"
 #include "updater/state_report.h"
 #include "updater/transfer_limits.h"
 #include "updater/update_keys.h"
@@ -87,6 +88,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Before the updater exists: its first state change already asks for a look.
   GetWatchEvent();
 
+  LoadProxyPolicy();
   CreateUpdater(args);
   const int exitCode = RunMessageLoop();
   // End the updater while everything it reports to still exists: a transfer callback may
