@@ -75,7 +75,9 @@ def test_s_r_d_installs_and_launches_the_browser(start_installer, record):
 
 # Whatever an earlier run or another process left at the payload's path is removed, never
 # written through: a link's target keeps its bytes, and a read-only file does not stop the run.
-@pytest.mark.parametrize("left", ["longer file", "read-only file", "hard link", "symbolic link"])
+# No symbolic link here: Wine 8 shows a Unix one as the file it names, and deleting it deletes
+# that file, where Windows deletes the link.
+@pytest.mark.parametrize("left", ["longer file", "read-only file", "hard link"])
 def test_leftover_payload_file_is_replaced(tmp_path, start_installer, record, probe, left):
     leftover = probe.temp_dir() / PAYLOAD_FILE
     leftover.unlink(missing_ok=True)
@@ -87,10 +89,8 @@ def test_leftover_payload_file_is_replaced(tmp_path, start_installer, record, pr
         leftover.chmod(0o444)
     if left == "hard link":
         leftover.hardlink_to(victim)
-    if left == "symbolic link":
-        leftover.symlink_to(victim)
-    assert silent_install(start_installer, record).returncode == 0
-    assert not leftover.is_symlink()
+    result = silent_install(start_installer, record)
+    assert result.returncode == 0, "".join(result.debug)
     assert leftover.read_bytes() == (BIN_DIR / "stand_in_mini_installer.exe").read_bytes()
     assert victim.read_bytes() == b"the victim's own bytes"
     assert record.values("mini_result") == ["installed"]
