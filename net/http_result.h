@@ -3,15 +3,11 @@
 
 #include <windows.h>
 
+#include "base/win/last_error_result.h"
+
 // Results of the HTTP engine are HRESULTs: S_OK success, S_FALSE nothing done, negative
-// failure. Platform and WinHTTP error numbers map by the HRESULT_FROM_WIN32 rule.
-
-// The result of a platform call that just failed, from the thread's last error. Never a
-// success: a missing error number gives E_FAIL.
-HRESULT LastErrorResult();
-
-// |error| as a failure result; 0 gives E_FAIL.
-HRESULT FailureFromWin32(DWORD error);
+// failure. Platform and WinHTTP error numbers map by the HRESULT_FROM_WIN32 rule
+// (LastErrorResult, FailureFromWin32).
 
 // A response body passed its limit (kMemoryBodyLimit in memory, the file limit on disk);
 // the transfer is failed.

@@ -4,16 +4,11 @@
 #include <utility>
 
 #include "base/hex.h"
-#include "base/win/scoped_handle.h"
 #include "base/sha256.h"
+#include "base/win/last_error_result.h"
+#include "base/win/scoped_handle.h"
 
 namespace {
-
-// The last platform error as a status; E_FAIL when the platform left no error code.
-HRESULT LastErrorStatus() {
-  const DWORD error = ::GetLastError();
-  return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
-}
 
 // Feeds one file to |hasher|. |total| holds the bytes the digest has covered so far; with a
 // |maxTotalBytes|, the file's reported size must fit before anything is read, and a file that
@@ -27,12 +22,12 @@ HRESULT DigestOneFile(const std::wstring& path,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
                                   nullptr));
   if (!file)
-    return LastErrorStatus();
+    return LastErrorResult();
 
   if (maxTotalBytes != 0) {
     LARGE_INTEGER size;
     if (!::GetFileSizeEx(file.get(), &size))
-      return LastErrorStatus();
+      return LastErrorResult();
     const uint64_t fileBytes = static_cast<uint64_t>(size.QuadPart);
     if (fileBytes > maxTotalBytes - total)
       return E_FAIL;
@@ -42,7 +37,7 @@ HRESULT DigestOneFile(const std::wstring& path,
   for (;;) {
     DWORD read = 0;
     if (!::ReadFile(file.get(), buffer, kDigestChunkBytes, &read, nullptr))
-      return LastErrorStatus();
+      return LastErrorResult();
     covered += read;
     if (maxTotalBytes != 0 && covered > maxTotalBytes)
       return E_FAIL;

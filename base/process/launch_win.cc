@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/logging.h"
+#include "base/win/system_library.h"
 
 namespace {
 
@@ -26,15 +27,13 @@ const AttributeListFunctions& GetAttributeListFunctions() {
   static AttributeListFunctions functions;
   static std::once_flag once;
   std::call_once(once, [] {
-    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-    if (!kernel)
-      return;
-    functions.initialize = reinterpret_cast<decltype(functions.initialize)>(
-        reinterpret_cast<void*>(::GetProcAddress(kernel, "InitializeProcThreadAttributeList")));
-    functions.update = reinterpret_cast<decltype(functions.update)>(
-        reinterpret_cast<void*>(::GetProcAddress(kernel, "UpdateProcThreadAttribute")));
-    functions.remove = reinterpret_cast<decltype(functions.remove)>(
-        reinterpret_cast<void*>(::GetProcAddress(kernel, "DeleteProcThreadAttributeList")));
+    const HMODULE kernel = LoadSystemLibrary(L"kernel32.dll");
+    functions.initialize = GetLibraryFunction<decltype(functions.initialize)>(
+        kernel, "InitializeProcThreadAttributeList");
+    functions.update =
+        GetLibraryFunction<decltype(functions.update)>(kernel, "UpdateProcThreadAttribute");
+    functions.remove =
+        GetLibraryFunction<decltype(functions.remove)>(kernel, "DeleteProcThreadAttributeList");
   });
   return functions;
 }
@@ -93,9 +92,8 @@ class UserEnvironment {
 bool IsWindows7OrEarlier() {
   // GetVersionEx is shimmed by manifests; the kernel's own version number is not.
   using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
-  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-  const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(
-      ntdll ? reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion")) : nullptr);
+  const auto rtlGetVersion =
+      GetSystemFunction<RtlGetVersionFunction>(L"ntdll.dll", "RtlGetVersion");
   OSVERSIONINFOW info = {};
   info.dwOSVersionInfoSize = sizeof(info);
   if (!rtlGetVersion || rtlGetVersion(&info) != 0)

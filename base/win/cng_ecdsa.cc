@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/win/scoped_handle.h"
+#include "base/win/system_library.h"
 
 namespace {
 
@@ -23,13 +24,13 @@ struct BCryptApi {
 
 template <typename Function>
 bool Resolve(HMODULE module, const char* name, Function* function) {
-  *function = reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+  *function = GetLibraryFunction<Function>(module, name);
   return *function != nullptr;
 }
 
 std::optional<BCryptApi> LoadBCryptApi() {
   // Kept loaded for the life of the process: the function pointers below point into it.
-  const HMODULE module = ::LoadLibraryExW(L"bcrypt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  const HMODULE module = LoadSystemLibrary(L"bcrypt.dll");
   if (!module)
     return std::nullopt;
   BCryptApi api;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "base/win/system_library.h"
+
 namespace {
 
 // RtlGenRandom, exported by advapi32 as SystemFunction036 and declared by no header that
@@ -12,13 +14,8 @@ namespace {
 using GenRandomFunction = BOOLEAN(WINAPI*)(PVOID buffer, ULONG length);
 
 GenRandomFunction GetGenRandom() {
-  static const GenRandomFunction function = [] {
-    HMODULE advapi = ::GetModuleHandleW(L"advapi32.dll");
-    if (!advapi)
-      advapi = ::LoadLibraryExW(L"advapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return reinterpret_cast<GenRandomFunction>(
-        advapi ? reinterpret_cast<void*>(::GetProcAddress(advapi, "SystemFunction036")) : nullptr);
-  }();
+  static const GenRandomFunction function =
+      GetSystemFunction<GenRandomFunction>(L"advapi32.dll", "SystemFunction036");
   return function;
 }
 

@@ -1,4 +1,4 @@
-#include "net/http_result.h"
+#include "base/win/last_error_result.h"
 
 HRESULT FailureFromWin32(DWORD error) {
   return error == 0 ? E_FAIL : HRESULT_FROM_WIN32(error);
