@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // A dotted version number such as 1.2.3.4: one or more unsigned 32-bit components.
@@ -15,6 +16,9 @@ class Version {
   // Parses |text|. Each piece between dots must be a non-empty run of decimal digits that
   // fits in 32 bits; the first piece must have no leading zeros. Otherwise invalid.
   explicit Version(std::string_view text);
+
+  // The version with these |components|, first first; invalid when there are none.
+  explicit Version(std::vector<uint32_t> parts) : components(std::move(parts)) {}
 
   bool IsValid() const { return !components.empty(); }
 

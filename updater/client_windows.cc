@@ -1,15 +1,14 @@
 #include "updater/client_windows.h"
 
 #include <atomic>
-#include <cstdio>
 #include <mutex>
 #include <set>
 
 #include "base/decimal_number.h"
 #include "base/win/debug_output.h"
+#include "updater/client_version.h"
 #include "updater/browser_updater.h"
 #include "updater/update_messages.h"
-#include "updater/updater_window.h"
 
 namespace {
 
@@ -25,9 +24,9 @@ void PostIfWindow(HWND window, UINT message, WPARAM wParam) {
 
 }  // namespace
 
-void RegisterClientWindow(HWND window, uint32_t packedVersion) {
+void RegisterClientWindow(HWND window, uint32_t packedVersion, const RegistrationContext& context) {
   // As its own client the updater would hear its reports twice and act on each twice.
-  if (window && window == GetUpdaterWindow()) {
+  if (window && window == context.updaterWindow) {
     WriteDebugLine("Refusing to register the updater's own window as a client.\n");
     return;
   }
@@ -37,15 +36,10 @@ void RegisterClientWindow(HWND window, uint32_t packedVersion) {
   }
   PostIfWindow(window, UWM_CLIENT_REGISTERED, 0);
 
-  const BrowserUpdater* updater = GetBrowserUpdater();
+  const BrowserUpdater* updater = context.updater;
   if (!updater)
     return;
-  char text[48];
-  std::snprintf(text, sizeof(text), "%d.%d.%d.%d", static_cast<int>(packedVersion >> 24),
-                static_cast<int>((packedVersion >> 16) & 0xFF),
-                static_cast<int>((packedVersion >> 8) & 0xFF),
-                static_cast<int>(packedVersion & 0xFF));
-  if (updater->IsClientUpToDate(Version(text)))
+  if (updater->IsClientUpToDate(UnpackClientVersion(packedVersion)))
     PostIfWindow(window, UWM_NO_UPDATE, 0);
   else if (updater->GetState() == kDownloading)
     PostIfWindow(window, UWM_DOWNLOAD_PROGRESS, GetLastProgress());
@@ -77,7 +71,9 @@ bool ParseClientWindowNumber(std::string_view text, uint32_t* number) {
   return true;
 }
 
-void RegisterClientFromCommandLine(std::string_view clientText, std::string_view versionText) {
+void RegisterClientFromCommandLine(std::string_view clientText,
+                                   std::string_view versionText,
+                                   const RegistrationContext& context) {
   uint32_t number = 0;
   if (clientText.empty() || !ParseClientWindowNumber(clientText, &number))
     return;
@@ -88,17 +84,8 @@ void RegisterClientFromCommandLine(std::string_view clientText, std::string_view
       packedVersion = PackClientVersion(version);
   }
   if (number != 0)
-    RegisterClientWindow(reinterpret_cast<HWND>(static_cast<uintptr_t>(number)), packedVersion);
-}
-
-uint32_t PackClientVersion(const Version& version) {
-  const std::vector<uint32_t>& parts = version.GetComponents();
-  uint32_t packed = 0;
-  for (size_t i = 0; i < 4; ++i) {
-    const uint32_t component = i < parts.size() ? parts[i] : 0;
-    packed = i == 0 ? component : (packed << 8) | component;
-  }
-  return packed;
+    RegisterClientWindow(reinterpret_cast<HWND>(static_cast<uintptr_t>(number)), packedVersion,
+                         context);
 }
 
 uint32_t GetLastProgress() {

@@ -11,10 +11,19 @@
 // The browser windows (of other processes) that follow the update. The list is kept in
 // ascending handle order without duplicates and may be used from any thread.
 
+class BrowserUpdater;
+
+// What registration needs to know of the updater: its own window, which is never a client,
+// and the updater itself (null before it exists), which says where the run stands.
+struct RegistrationContext {
+  HWND updaterWindow = nullptr;
+  const BrowserUpdater* updater = nullptr;
+};
+
 // Adds |window|, acknowledges with UWM_CLIENT_REGISTERED and, once the updater exists,
 // tells the window at once when it is up to date or how far a download has come. The
 // updater's own window is refused. Window thread.
-void RegisterClientWindow(HWND window, uint32_t packedVersion);
+void RegisterClientWindow(HWND window, uint32_t packedVersion, const RegistrationContext& context);
 
 // Removes |window| when listed. Window thread.
 void UnregisterClientWindow(HWND window);
@@ -25,11 +34,9 @@ void BroadcastToClients(UINT message, WPARAM wParam, LPARAM lParam);
 
 // Registers the window named by the "client" switch: an unsigned 32-bit decimal number
 // with an optional leading "+". |versionText| gives its packed version (0 when invalid).
-void RegisterClientFromCommandLine(std::string_view clientText, std::string_view versionText);
-
-// The first four components in one byte each, first component highest; missing components
-// count as 0 and a component above 255 spills into the byte before it.
-uint32_t PackClientVersion(const Version& version);
+void RegisterClientFromCommandLine(std::string_view clientText,
+                                   std::string_view versionText,
+                                   const RegistrationContext& context);
 
 // Parses the "client" switch's number; false on anything but [+]digits up to 2^32 - 1.
 bool ParseClientWindowNumber(std::string_view text, uint32_t* number);

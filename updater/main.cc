@@ -43,7 +43,8 @@ void CreateUpdater(const CommandLineArgs& args) {
   updater->SetLimits(GetTransferLimits(args));
   BrowserUpdater* const instance = updater.get();
   SetBrowserUpdater(std::move(updater));
-  RegisterClientFromCommandLine(args.GetSwitchValueASCII("client"), version);
+  RegisterClientFromCommandLine(args.GetSwitchValueASCII("client"), version,
+                                {GetUpdaterWindow(), instance});
   instance->CheckForUpdate();
 }
 

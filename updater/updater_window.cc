@@ -103,7 +103,8 @@ uint32_t WatchDeadlines() {
 bool HandleUpdaterMessage(UINT offset, HWND window, LPARAM lParam) {
   switch (offset) {
     case UWM_REGISTER_CLIENT - kUpdaterMessageFirst:
-      RegisterClientWindow(window, static_cast<uint32_t>(lParam));
+      RegisterClientWindow(window, static_cast<uint32_t>(lParam),
+                           {GetUpdaterWindow(), g_updater.get()});
       return true;
     case UWM_UNREGISTER_CLIENT - kUpdaterMessageFirst:
       UnregisterClientWindow(window);

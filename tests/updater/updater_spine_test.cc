@@ -4,6 +4,7 @@
 
 #include "tests/updater/message_window.h"
 #include "updater/browser_updater.h"
+#include "updater/client_version.h"
 #include "updater/client_windows.h"
 #include "updater/state_report.h"
 #include "updater/transfer_limits.h"
@@ -35,6 +36,9 @@ class UpdaterSpineTest : public ::testing::Test {
     SetBrowserUpdater(std::make_unique<BrowserUpdater>(version, "", "", "", ""));
   }
 
+  // What the updater window would pass: the stand-in window, and the updater if made.
+  RegistrationContext Context() { return {self.get(), GetBrowserUpdater()}; }
+
   MessageWindow self;
   MessageWindow client;
 };
@@ -64,8 +68,8 @@ TEST(ParseClientWindowNumberTest, AcceptsOnlyUnsigned32BitDecimal) {
 }
 
 TEST_F(UpdaterSpineTest, RegisteringTwiceListsTheWindowOnceAndAcknowledgesTwice) {
-  RegisterClientWindow(client.get(), 0);
-  RegisterClientWindow(client.get(), 0);
+  RegisterClientWindow(client.get(), 0, Context());
+  RegisterClientWindow(client.get(), 0, Context());
   EXPECT_EQ(client.Take(),
             (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}, {UWM_CLIENT_REGISTERED, 0, 0}}));
   BroadcastToClients(UWM_CHECKING, 0, 0);
@@ -73,16 +77,16 @@ TEST_F(UpdaterSpineTest, RegisteringTwiceListsTheWindowOnceAndAcknowledgesTwice)
 }
 
 TEST_F(UpdaterSpineTest, UpdaterWindowIsNeverItsOwnClient) {
-  RegisterClientWindow(self.get(), 0);
+  RegisterClientWindow(self.get(), 0, Context());
   BroadcastToClients(UWM_DOWNLOAD_COMPLETE, 0, 0);
   EXPECT_TRUE(self.Take().empty());
 }
 
 TEST_F(UpdaterSpineTest, BroadcastDropsWindowsThatCannotTakePosts) {
   MessageWindow doomed;
-  RegisterClientWindow(client.get(), 0);
-  RegisterClientWindow(doomed.get(), 0);
-  RegisterClientWindow(nullptr, 0);
+  RegisterClientWindow(client.get(), 0, Context());
+  RegisterClientWindow(doomed.get(), 0, Context());
+  RegisterClientWindow(nullptr, 0, Context());
   client.Take();
   doomed.Close();
   BroadcastToClients(UWM_CHECKING, 0, 0);
@@ -91,7 +95,7 @@ TEST_F(UpdaterSpineTest, BroadcastDropsWindowsThatCannotTakePosts) {
 }
 
 TEST_F(UpdaterSpineTest, UnregisteredWindowHearsNothingMore) {
-  RegisterClientWindow(client.get(), 0);
+  RegisterClientWindow(client.get(), 0, Context());
   UnregisterClientWindow(client.get());
   client.Take();
   BroadcastToClients(UWM_CHECKING, 0, 0);
@@ -101,8 +105,8 @@ TEST_F(UpdaterSpineTest, UnregisteredWindowHearsNothingMore) {
 TEST_F(UpdaterSpineTest, BeforeTheAnswerOnlyTheMaximumVersionIsUpToDate) {
   CreateUpdater();
   MessageWindow current;
-  RegisterClientWindow(client.get(), 0xFFFFFFFF);
-  RegisterClientWindow(current.get(), 0x01020304);
+  RegisterClientWindow(client.get(), 0xFFFFFFFF, Context());
+  RegisterClientWindow(current.get(), 0x01020304, Context());
   EXPECT_EQ(client.Take(), (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}, {UWM_NO_UPDATE, 0, 0}}));
   EXPECT_EQ(current.Take(), (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}}));
 }
@@ -115,10 +119,10 @@ TEST_F(UpdaterSpineTest, CommandLineClientNeedsAValidNumber) {
       std::to_string(reinterpret_cast<uintptr_t>(client.get()) + 0x100000000ull);
   for (const std::string& bad :
        {std::string(), std::string("0"), "-" + handle, handle + "x", aliased, " " + handle}) {
-    RegisterClientFromCommandLine(bad, "1.2.3.4");
+    RegisterClientFromCommandLine(bad, "1.2.3.4", Context());
     EXPECT_TRUE(client.Take().empty()) << bad;
   }
-  RegisterClientFromCommandLine("+" + handle, "255.255.255.255");
+  RegisterClientFromCommandLine("+" + handle, "255.255.255.255", Context());
   EXPECT_EQ(client.Take(), (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}, {UWM_NO_UPDATE, 0, 0}}));
 }
 
@@ -128,14 +132,14 @@ TEST_F(UpdaterSpineTest, CommandLineClientWithInvalidVersionIsPackedAsZero) {
   GetBrowserUpdater()->BeginCheckForTesting();
   ASSERT_TRUE(GetBrowserUpdater()->ParseUpdateResponse(R"({"version": "0.0.0.1"})"));
   const std::string handle = std::to_string(reinterpret_cast<uintptr_t>(client.get()));
-  RegisterClientFromCommandLine(handle, "not-a-version");
+  RegisterClientFromCommandLine(handle, "not-a-version", Context());
   EXPECT_EQ(client.Take(), (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}}));
-  RegisterClientFromCommandLine(handle, "0.0.0.1");
+  RegisterClientFromCommandLine(handle, "0.0.0.1", Context());
   EXPECT_EQ(client.Take(), (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}, {UWM_NO_UPDATE, 0, 0}}));
 }
 
 TEST_F(UpdaterSpineTest, StateReportsReachClientsAndTheUpdaterWindow) {
-  RegisterClientWindow(client.get(), 0);
+  RegisterClientWindow(client.get(), 0, Context());
   client.Take();
   struct Row {
     UpdaterState state;
@@ -163,7 +167,7 @@ TEST_F(UpdaterSpineTest, StateReportsReachClientsAndTheUpdaterWindow) {
 }
 
 TEST_F(UpdaterSpineTest, ProgressIsNeverBroadcastTwiceInARow) {
-  RegisterClientWindow(client.get(), 0);
+  RegisterClientWindow(client.get(), 0, Context());
   client.Take();
   for (uint32_t percent : {0u, 0u, 5u, 5u, 5u, 60u, 100u, 100u})
     OnUpdaterState(kDownloading, percent);

@@ -28,7 +28,8 @@
 #include <string>
 
 #include "base/command_line.h"
-#include "base/win/scoped_handle.h"
+#include "base/process/launch_win.h"
+#include "updater/client_version.h"
 #include "updater/update_messages.h"
 
 namespace {
@@ -131,7 +132,7 @@ HWND CreateClientWindow(HINSTANCE instance) {
 }
 
 // Starts the updater with the client switch added and our arguments after "--" passed on.
-UniqueHandle LaunchUpdater(const std::wstring& program, const CommandLineArgs& args, HWND window) {
+ProcessHandle LaunchUpdater(const std::wstring& program, const CommandLineArgs& args, HWND window) {
   std::wstring commandLine = QuoteForCommandLine(program);
   commandLine += L" --client=" + std::to_wstring(reinterpret_cast<uintptr_t>(window));
   bool passOn = false;
@@ -140,22 +141,9 @@ UniqueHandle LaunchUpdater(const std::wstring& program, const CommandLineArgs& a
       commandLine += L" " + QuoteForCommandLine(extra);
     passOn = passOn || extra == L"--";
   }
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-    return UniqueHandle();
-  }
-  UniqueHandle thread(process.hThread);
-  return UniqueHandle(process.hProcess);
-}
-
-uint32_t PackVersion(const std::string& text) {
-  unsigned parts[4] = {0, 0, 0, 0};
-  std::sscanf(text.c_str(), "%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]);
-  return (parts[0] << 24) | ((parts[1] & 0xFF) << 16) | ((parts[2] & 0xFF) << 8) |
-         (parts[3] & 0xFF);
+  LaunchSettings settings;
+  settings.showAsProgramChooses = true;
+  return StartProgramAt(program, commandLine, settings);
 }
 
 }  // namespace
@@ -183,7 +171,8 @@ int wmain() {
 
   const WPARAM self = reinterpret_cast<WPARAM>(window);
   if (args.HasSwitch("register"))
-    PostToUpdater(UWM_REGISTER_CLIENT, self, PackVersion(args.GetSwitchValueASCII("version")));
+    PostToUpdater(UWM_REGISTER_CLIENT, self,
+                  PackClientVersion(Version(args.GetSwitchValueASCII("version"))));
   if (args.HasSwitch("register-updater"))
     PostToUpdater(UWM_REGISTER_CLIENT, reinterpret_cast<WPARAM>(FindUpdater()), 0);
   if (args.HasSwitch("ping"))
@@ -206,11 +195,11 @@ int wmain() {
     start = end + 1;
   }
 
-  UniqueHandle updater;
+  ProcessHandle updater;
   const std::wstring program = args.GetSwitchValueNative("launch");
   if (!program.empty()) {
     updater = LaunchUpdater(program, args, window);
-    if (!updater) {
+    if (!updater.IsValid()) {
       std::printf("LAUNCH_FAILED %lu\n", ::GetLastError());
       return 1;
     }
@@ -218,8 +207,8 @@ int wmain() {
 
   // Pump messages until the final report, the timeout, or the launched updater's end.
   while (true) {
-    const HANDLE waitFor[] = {updater.get()};
-    const DWORD count = updater ? 1 : 0;
+    const HANDLE waitFor[] = {updater.Get()};
+    const DWORD count = updater.IsValid() ? 1 : 0;
     const bool flooding = flood && count;
     if (flooding) {
       // A burst between looks at our own queue, so the updater never finds its queue empty.
@@ -231,7 +220,7 @@ int wmain() {
                                                    flooding ? 0 : INFINITE, QS_ALLINPUT);
     if (count && wake == WAIT_OBJECT_0) {
       DWORD exitCode = 0;
-      ::GetExitCodeProcess(updater.get(), &exitCode);
+      ::GetExitCodeProcess(updater.Get(), &exitCode);
       // Reports posted just before the updater ended are still queued: take them first.
       MSG pending;
       while (::PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE)) {
@@ -241,7 +230,7 @@ int wmain() {
       }
       std::printf("UPDATER_EXIT %lu\n", exitCode);
       std::fflush(stdout);
-      updater.reset();
+      updater.Close();
       if (!g_stay)
         break;
       continue;
@@ -262,12 +251,12 @@ int wmain() {
   if (flood)
     std::printf("FLOODED %llu\n", floodPosts);
   // A launched updater that outlived us must not linger after a timed-out run.
-  if (updater && ::WaitForSingleObject(updater.get(), 2000) != WAIT_OBJECT_0) {
-    ::TerminateProcess(updater.get(), 99);
+  if (updater.IsValid() && ::WaitForSingleObject(updater.Get(), 2000) != WAIT_OBJECT_0) {
+    ::TerminateProcess(updater.Get(), 99);
     std::printf("UPDATER_KILLED\n");
-  } else if (updater) {
+  } else if (updater.IsValid()) {
     DWORD exitCode = 0;
-    ::GetExitCodeProcess(updater.get(), &exitCode);
+    ::GetExitCodeProcess(updater.Get(), &exitCode);
     std::printf("UPDATER_EXIT %lu\n", exitCode);
   }
   std::fflush(stdout);
