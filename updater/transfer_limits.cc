@@ -1,9 +1,11 @@
 #include "updater/transfer_limits.h"
 
-#include <charconv>
+#include <limits>
 #include <string>
+#include <string_view>
 
 #include "base/command_line.h"
+#include "base/decimal_number.h"
 #include "base/win/debug_output.h"
 #include "updater/file_digest.h"
 
@@ -15,21 +17,19 @@ static_assert(kMaxDigestInputBytes < UINT32_MAX / 2);
 namespace {
 
 // Replaces |*value| with the value of switch |name| when it is a number from 1 to |*value|
-// (|ceiling| false: any positive number).
+// (|ceiling| false: any positive number |Number| holds).
 template <typename Number>
 void ReadLimitSwitch(const CommandLineArgs& args, const char* name, bool ceiling, Number* value) {
   const std::string text = args.GetSwitchValueASCII(name);
   if (text.empty())
     return;
-  Number parsed = 0;
-  const char* end = text.data() + text.size();
-  const std::from_chars_result result = std::from_chars(text.data(), end, parsed);
-  if (result.ec != std::errc() || result.ptr != end || parsed == 0 ||
-      (ceiling && parsed > *value)) {
+  const uint64_t max = ceiling ? uint64_t{*value} : uint64_t{std::numeric_limits<Number>::max()};
+  uint64_t parsed = 0;
+  if (!ParseDecimalDigits(std::string_view(text), max, &parsed) || parsed == 0) {
     WriteDebugLineF("Ignoring malformed %s switch.\n", name);
     return;
   }
-  *value = parsed;
+  *value = static_cast<Number>(parsed);
 }
 
 }  // namespace
