@@ -8,7 +8,8 @@
 #include <string_view>
 
 // The base facilities' diagnostic log: one formatted line per message, to the debugger
-// output and/or a log file. Lines may be written from any thread; each goes to each
+// output (and then also to standard error) and/or a log file; errors go to standard error
+// whatever the destinations. Lines may be written from any thread; each goes to each
 // destination as one call. A fatal message ends the process after it is written.
 namespace logging {
 

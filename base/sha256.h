@@ -61,7 +61,7 @@ class Sha256Hasher final : public Hasher {
 bool CpuHasShaExtensions();
 
 // The engine that default-constructed Sha256Hasher objects use; kFastest unless changed.
-// For tests and benchmarks that need the portable code under DigestFiles. Any thread.
+// For tests and benchmarks that need the portable code under a caller's digests. Any thread.
 void SetDefaultSha256Engine(Sha256Engine engine);
 Sha256Engine GetDefaultSha256Engine();
 

@@ -13,7 +13,8 @@ namespace {
 
 constexpr wchar_t kFormContentType[] = L"Content-Type: application/x-www-form-urlencoded";
 
-// WinHttpQueryHeaders writes the Content-Length text into 64 bytes.
+// Our room for the Content-Length text WinHttpQueryHeaders copies out, 32 characters: a valid
+// length has at most 19 digits; a longer text does not fit and reads as no length.
 constexpr DWORD kContentLengthBufferBytes = 64;
 
 HRESULT LoginFailureResult() {

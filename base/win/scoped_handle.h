@@ -73,7 +73,8 @@ struct NullableTraits {
 template <typename Resource, auto CloseFunction>
 using UniqueAny = ScopedResource<NullableTraits<Resource, CloseFunction>>;
 
-// Registry keys. The predefined roots are never closed.
+// Registry keys: any key that is not null is closed, so a predefined root (HKEY_CURRENT_USER
+// and the like) must never be put in one.
 using UniqueHKey = UniqueAny<HKEY, ::RegCloseKey>;
 
 // Memory from LocalAlloc, as returned by CommandLineToArgvW and FormatMessage.

@@ -9,8 +9,9 @@
 // window yet; creating the mutex is atomic, so of two such processes only one claims it.
 class SingleInstance {
  public:
-  // Looks for a window of |windowClass|, then takes the mutex |mutexName| (in the "Local\"
-  // namespace, per session as the window search is). When the mutex cannot be created at all
+  // Looks for a window of |windowClass| on this desktop, then takes the mutex |mutexName| (in
+  // the "Local\" namespace, so per session: it also finds an instance on another desktop of
+  // the session, which the window search cannot see). When the mutex cannot be created at all
   // (a debug line says so), the window search is all there is. Start-up thread.
   SingleInstance(const wchar_t* windowClass, const wchar_t* mutexName);
 
