@@ -1,5 +1,6 @@
 #include "installer/installer_view.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "installer/install_location.h"
@@ -125,17 +126,33 @@ void InstallerView::OnScaleChanged() {
   // Decoded again, from the set for the new scale, when next painted.
   for (UniqueBitmap& background : backgrounds)
     background.reset();
+  backgroundTried.fill(false);
   borderPen = CreateSolidPenObject(kBorderGrey, scale.Pixels(1));
+}
+
+SIZE InstallerView::LogicalWindowSize() const {
+  return SIZE{CurrentPage().width, CurrentPage().height};
+}
+
+SIZE InstallerView::TallestWindowSize() const {
+  SIZE tallest = {0, 0};
+  for (const PageLayout& layout : kPages) {
+    tallest.cx = std::max<LONG>(tallest.cx, layout.width);
+    tallest.cy = std::max<LONG>(tallest.cy, layout.height);
+  }
+  return tallest;
 }
 
 HBITMAP InstallerView::PagePicture(WizardPage pageShown) {
   // Pages 0 and 1 show the same picture: decoded once for both.
   const int id = kPages[pageShown].backgroundId;
   for (int i = 0; i < kPageCount; ++i) {
-    if (kPages[i].backgroundId == id && backgrounds[i])
+    if (kPages[i].backgroundId == id && backgroundTried[i])
       return backgrounds[i].get();
   }
+  // Tried once per scale: a picture that failed has logged why and would only fail again.
   backgrounds[pageShown] = LoadBitmapResource(static_cast<WORD>(id));
+  backgroundTried[pageShown] = true;
   return backgrounds[pageShown].get();
 }
 
@@ -143,8 +160,11 @@ HBITMAP InstallerView::PagePicture(WizardPage pageShown) {
 void InstallerView::OnLayout() {
   const PageLayout& layout = CurrentPage();
   const WizardPage currentPage = page.load();
-  const int right = scale.Logical(rect.right);
-  const int bottom = scale.Logical(rect.bottom);
+  // Below 100 % several 96-DPI values share a pixel: the page's own size is the one meant.
+  const int right =
+      scale.Pixels(layout.width) == rect.right ? layout.width : scale.Logical(rect.right);
+  const int bottom =
+      scale.Pixels(layout.height) == rect.bottom ? layout.height : scale.Logical(rect.bottom);
   const int band = layout.band;
 
   Place(closeButton, RECT{right - 52, 20, right - 20, 52});
