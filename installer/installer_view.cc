@@ -37,7 +37,7 @@ const PageLayout& InstallerView::CurrentPage() const {
 
 void InstallerView::OnCreate(HINSTANCE, HWND) {
   // The pictures are decoded when their page is first painted: the start decodes one.
-  borderPen = CreateSolidPenObject(kBorderGrey, scale.Pixels(1));
+  borderPen = CreateBorderPenObject(kBorderGrey, scale.Pixels(1));
   CreateWidgets();
   DescribeWidgets();
   SetFocusedView(MainButtonOf(kDefaultPage));
@@ -127,7 +127,7 @@ void InstallerView::OnScaleChanged() {
   for (UniqueBitmap& background : backgrounds)
     background.reset();
   backgroundTried.fill(false);
-  borderPen = CreateSolidPenObject(kBorderGrey, scale.Pixels(1));
+  borderPen = CreateBorderPenObject(kBorderGrey, scale.Pixels(1));
 }
 
 SIZE InstallerView::LogicalWindowSize() const {

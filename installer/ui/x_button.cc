@@ -99,7 +99,7 @@ void XButton::PaintBackground(HDC dc) {
   HGDIOBJ pen = ::GetStockObject(NULL_PEN);
   if (borderColors[s] != 0) {
     if (!pens[s])
-      pens[s] = CreateSolidPenObject(borderColors[s], scale.Pixels(1));
+      pens[s] = CreateBorderPenObject(borderColors[s], scale.Pixels(1));
     pen = pens[s].get();
   }
   HGDIOBJ brush = ::GetStockObject(NULL_BRUSH);

@@ -200,6 +200,28 @@ TEST(ButtonPaintTest, FillFollowsTheState) {
   EXPECT_EQ(disabled.CountInRow(10, RGB(10, 20, 30)), 0);
 }
 
+// A border of any width lies inside the button's rectangle, as wide on every side.
+TEST(ButtonPaintTest, BordersStayInsideTheirRectangleAtEveryScale) {
+  const COLORREF border = RGB(204, 204, 204);
+  for (const int dpi : {96, 144, 192}) {
+    XButton button(nullptr);
+    button.SetScale(DisplayScale(dpi));
+    button.SetRect(RECT{10, 10, 50, 30});
+    button.SetCornerRadius(0);
+    button.SetBorderColor(ButtonState::kNormal, border);
+    Canvas canvas(60, 40);
+    button.Paint(canvas.get());
+    const int width = DisplayScale(dpi).Pixels(1);
+    EXPECT_EQ(canvas.CountInRow(9, border), 0) << dpi;
+    EXPECT_EQ(canvas.CountInRow(30, border), 0) << dpi;
+    for (int y = 10; y < 10 + width; ++y) {
+      EXPECT_EQ(canvas.CountInRow(y, border), 40) << dpi << " " << y;
+      EXPECT_EQ(canvas.CountInRow(39 - y, border), 40) << dpi << " " << 39 - y;
+    }
+    EXPECT_EQ(canvas.CountInRow(20, border), 2 * width) << dpi;
+  }
+}
+
 class EditBoxTest : public ::testing::Test {
  protected:
   TestWindow window{SIZE{800, 400}};
