@@ -207,11 +207,15 @@ void InstallerView::LayoutAgreementRow(const PageLayout& layout, int right, int 
     Place(uncheckedBox, RECT{20, y0, 52, y1});
     Place(agreeButton, RECT{52, y0, 212, y1});
     Place(licenseLink, RECT{212, y0, 292, y1});
+    // Their words run past these rectangles (at every scale, in both languages).
+    agreeButton->CoverText();
+    licenseLink->CoverText();
   }
   expandArrow->SetVisible(layout.showExpand);
   collapseArrow->SetVisible(layout.showCollapse);
   modeToggle->SetVisible(layout.showToggle);
   Place(modeToggle, RECT{right - 140, y0, right - 20, y1});
+  modeToggle->CoverText();
   Place(expandArrow, RECT{right - 172, y0, right - 140, y1});
   Place(collapseArrow, RECT{right - 172, y0, right - 140, y1});
 }

@@ -132,6 +132,26 @@ void XButton::PaintImage(HDC dc) {
                       imageDc.get(), 0, 0, info.bmWidth, info.bmHeight, kImageKeyColor);
 }
 
+void XButton::CoverText() {
+  if (text.empty())
+    return;
+  if (!font)
+    OnFontChanged();
+  const UniqueMemoryDc measuring = CreateMemoryDc(nullptr);
+  if (!measuring || !font)
+    return;
+  ScopedSelectObject selectFont(measuring.get(), font.get());
+  SIZE extent = {};
+  if (!::GetTextExtentPoint32W(measuring.get(), text.c_str(), static_cast<int>(text.size()),
+                               &extent) ||
+      extent.cx <= rect.right - rect.left) {
+    return;
+  }
+  // DT_CENTER's own rule for the text's left edge, so the text stays on its pixels.
+  rect.left = (rect.left + rect.right - extent.cx) / 2;
+  rect.right = rect.left + extent.cx;
+}
+
 void XButton::PaintText(HDC dc) {
   if (text.empty())
     return;
