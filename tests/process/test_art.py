@@ -9,9 +9,10 @@ import subprocess
 import sys
 import zlib
 
+import numpy
 import pytest
 
-from conftest import SOURCE_DIR, WINE_RUN, exe, wine_env
+from conftest import BUILD_DIR, SOURCE_DIR, WINE_RUN, exe, wine_env
 from picture_files import read_picture
 
 ART_TOOLS = SOURCE_DIR / "tools" / "art"
@@ -330,8 +331,26 @@ def probe(env=None):
     return completed.stdout.decode("utf-8").replace("\r\n", "\n").splitlines()
 
 
+def composed_digest(folder, picture_id, offset):
+    """SHA-256 of the RGB rows of a larger set's page picture as residual.py composes it:
+    the 100 % picture enlarged plus the stored difference, byte by byte modulo 256."""
+    base = load(folder, picture_id)
+    stored = load(folder, picture_id + offset)
+    predicted = residual.enlarge(base.rows, base.width, base.height, stored.width,
+                                 stored.height)
+    shown = (numpy.frombuffer(b"".join(predicted), dtype=numpy.uint8) +
+             numpy.frombuffer(b"".join(stored.rows), dtype=numpy.uint8))
+    return f"{stored.width}x{stored.height} " + hashlib.sha256(shown.tobytes()).hexdigest()
+
+
 def test_compiled_resources_hold_both_string_tables_bitmaps_icon_and_version():
     lines = probe()
+    # The installer composes all nine larger page pictures, whole, edges included, to the
+    # bytes the art generator composes from the same files.
+    for offset, _ in SETS[1:]:
+        for picture_id in PICTURE_SIZES:
+            expected = composed_digest(BUILD_DIR / "art", picture_id, offset)
+            assert f"composed {picture_id + offset} {expected}" in lines
     for language, table in ((1033, ENGLISH), (2052, CHINESE)):
         for string_id, text in table.items():
             assert f"table {language} {string_id} {text}" in lines
