@@ -40,20 +40,7 @@ class ValueNoise:
         self.values = [rng.random() for _ in range(size * size)]
 
     def at(self, x, y):
-        n = self.size
-        xi, yi = math.floor(x), math.floor(y)
-        fx, fy = x - xi, y - yi
-        fx = fx * fx * (3 - 2 * fx)
-        fy = fy * fy * (3 - 2 * fy)
-        x0, y0 = xi % n, yi % n
-        x1, y1 = (x0 + 1) % n, (y0 + 1) % n
-        v = self.values
-        a = v[y0 * n + x0] + (v[y0 * n + x1] - v[y0 * n + x0]) * fx
-        b = v[y1 * n + x0] + (v[y1 * n + x1] - v[y1 * n + x0]) * fx
-        return a + (b - a) * fy
-
-    def at_many(self, x, y):
-        """at() for arrays of points, with the same operations in the same order."""
+        """The noise at arrays of points |x|, |y|."""
         n = self.size
         xi, yi = numpy.floor(x), numpy.floor(y)
         fx, fy = x - xi, y - yi
@@ -66,21 +53,12 @@ class ValueNoise:
         b = v[y1 * n + x0] + (v[y1 * n + x1] - v[y1 * n + x0]) * fx
         return a + (b - a) * fy
 
-    def fbm_many(self, x, y, octaves=5):
-        """fbm() for arrays of points."""
-        total = 0.0
-        amp = 0.5
-        for _ in range(octaves):
-            total = total + amp * self.at_many(x, y)
-            x, y = x * 2.03 + 17.1, y * 2.03 + 5.3
-            amp *= 0.5
-        return total / (1.0 - 0.5 ** octaves)
-
     def fbm(self, x, y, octaves=5):
+        """|octaves| octaves of the noise at arrays of points, each finer and fainter."""
         total = 0.0
         amp = 0.5
         for _ in range(octaves):
-            total += amp * self.at(x, y)
+            total = total + amp * self.at(x, y)
             x, y = x * 2.03 + 17.1, y * 2.03 + 5.3
             amp *= 0.5
         return total / (1.0 - 0.5 ** octaves)
@@ -147,14 +125,14 @@ def paint_nebula(img, seed, band, strength=1.0, bottom=None, scale=1.0):
     (x0, y0), (x1, y1), _ = band
     dx, dy = x1 - x0, y1 - y0
     d = ((x - x0) * dy - (y - y0) * dx) / math.hypot(dx, dy)
-    wob = (shape.fbm_many(x / 260.0 + 3.0, y / 260.0) - 0.5) * width
+    wob = (shape.fbm(x / 260.0 + 3.0, y / 260.0) - 0.5) * width
     core = numpy.exp(-(((d + wob) / width) ** 2))
-    cloud = shape.fbm_many(x / 120.0, y / 120.0)
+    cloud = shape.fbm(x / 120.0, y / 120.0)
     cloud = numpy.clip((cloud - 0.35) * 1.9, 0.0, 1.0) ** 1.6
     k = strength * core * (0.25 + 0.75 * cloud)
     if bottom is not None:
         k = k * (1.0 - _smoothstep_many(bottom - 120, bottom, y))
-    t = _smoothstep_many(0.35, 0.65, tint.fbm_many(x / 300.0, y / 300.0))
+    t = _smoothstep_many(0.35, 0.65, tint.fbm(x / 300.0, y / 300.0))
     r, g, b = ((k * (c0 + (c1 - c0) * t) / 255.0).tolist() for c0, c1 in zip(violet, teal))
     w = img.width
     for chan, grid in ((img.r, r), (img.g, g), (img.b, b)):
