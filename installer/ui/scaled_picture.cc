@@ -25,22 +25,6 @@ bool PixelsOf(HBITMAP bitmap, PixelRows* rows) {
   return true;
 }
 
-}  // namespace
-
-PictureSet PictureSetFor(HINSTANCE instance, int id, DisplayScale scale) {
-  PictureSet largest = kPictureSets[0];
-  for (const PictureSet& set : kPictureSets) {
-    if (!HasPicture(instance, id, set))
-      continue;
-    if (set.dpi >= scale.Dpi())
-      return set;
-    largest = set;
-  }
-  return largest;
-}
-
-namespace {
-
 // Picture |setId|, stored whole or as its difference from picture |id|; empty, with a debug
 // line, when it does not decode or compose.
 UniqueBitmap LoadSetPicture(HINSTANCE instance, int id, int setId) {
@@ -59,6 +43,18 @@ UniqueBitmap LoadSetPicture(HINSTANCE instance, int id, int setId) {
 }
 
 }  // namespace
+
+PictureSet PictureSetFor(HINSTANCE instance, int id, DisplayScale scale) {
+  PictureSet largest = kPictureSets[0];
+  for (const PictureSet& set : kPictureSets) {
+    if (!HasPicture(instance, id, set))
+      continue;
+    if (set.dpi >= scale.Dpi())
+      return set;
+    largest = set;
+  }
+  return largest;
+}
 
 UniqueBitmap LoadScaledPicture(HINSTANCE instance, int id, DisplayScale scale) {
   const int setId = id + PictureSetFor(instance, id, scale).idOffset;
