@@ -1,5 +1,6 @@
 #include "installer/installer_view.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "installer/install_location.h"
@@ -36,7 +37,7 @@ const PageLayout& InstallerView::CurrentPage() const {
 
 void InstallerView::OnCreate(HINSTANCE, HWND) {
   // The pictures are decoded when their page is first painted: the start decodes one.
-  borderPen = CreateSolidPenObject(kBorderGrey, scale.Pixels(1));
+  borderPen = CreateBorderPenObject(kBorderGrey, scale.Pixels(1));
   CreateWidgets();
   DescribeWidgets();
   SetFocusedView(MainButtonOf(kDefaultPage));
@@ -125,17 +126,33 @@ void InstallerView::OnScaleChanged() {
   // Decoded again, from the set for the new scale, when next painted.
   for (UniqueBitmap& background : backgrounds)
     background.reset();
-  borderPen = CreateSolidPenObject(kBorderGrey, scale.Pixels(1));
+  backgroundTried.fill(false);
+  borderPen = CreateBorderPenObject(kBorderGrey, scale.Pixels(1));
+}
+
+SIZE InstallerView::LogicalWindowSize() const {
+  return SIZE{CurrentPage().width, CurrentPage().height};
+}
+
+SIZE InstallerView::TallestWindowSize() const {
+  SIZE tallest = {0, 0};
+  for (const PageLayout& layout : kPages) {
+    tallest.cx = std::max<LONG>(tallest.cx, layout.width);
+    tallest.cy = std::max<LONG>(tallest.cy, layout.height);
+  }
+  return tallest;
 }
 
 HBITMAP InstallerView::PagePicture(WizardPage pageShown) {
   // Pages 0 and 1 show the same picture: decoded once for both.
   const int id = kPages[pageShown].backgroundId;
   for (int i = 0; i < kPageCount; ++i) {
-    if (kPages[i].backgroundId == id && backgrounds[i])
+    if (kPages[i].backgroundId == id && backgroundTried[i])
       return backgrounds[i].get();
   }
+  // Tried once per scale: a picture that failed has logged why and would only fail again.
   backgrounds[pageShown] = LoadBitmapResource(static_cast<WORD>(id));
+  backgroundTried[pageShown] = true;
   return backgrounds[pageShown].get();
 }
 
@@ -143,8 +160,11 @@ HBITMAP InstallerView::PagePicture(WizardPage pageShown) {
 void InstallerView::OnLayout() {
   const PageLayout& layout = CurrentPage();
   const WizardPage currentPage = page.load();
-  const int right = scale.Logical(rect.right);
-  const int bottom = scale.Logical(rect.bottom);
+  // Below 100 % several 96-DPI values share a pixel: the page's own size is the one meant.
+  const int right =
+      scale.Pixels(layout.width) == rect.right ? layout.width : scale.Logical(rect.right);
+  const int bottom =
+      scale.Pixels(layout.height) == rect.bottom ? layout.height : scale.Logical(rect.bottom);
   const int band = layout.band;
 
   Place(closeButton, RECT{right - 52, 20, right - 20, 52});
@@ -187,11 +207,15 @@ void InstallerView::LayoutAgreementRow(const PageLayout& layout, int right, int 
     Place(uncheckedBox, RECT{20, y0, 52, y1});
     Place(agreeButton, RECT{52, y0, 212, y1});
     Place(licenseLink, RECT{212, y0, 292, y1});
+    // Their words run past these rectangles (at every scale, in both languages).
+    agreeButton->CoverText();
+    licenseLink->CoverText();
   }
   expandArrow->SetVisible(layout.showExpand);
   collapseArrow->SetVisible(layout.showCollapse);
   modeToggle->SetVisible(layout.showToggle);
   Place(modeToggle, RECT{right - 140, y0, right - 20, y1});
+  modeToggle->CoverText();
   Place(expandArrow, RECT{right - 172, y0, right - 140, y1});
   Place(collapseArrow, RECT{right - 172, y0, right - 140, y1});
 }

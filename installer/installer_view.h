@@ -36,6 +36,9 @@ class InstallerView : public XRootView, public XViewListener, public ThreadDeleg
   void OnPaint(HDC dc) override;
   // Loads the pictures drawn for the new scale.
   void OnScaleChanged() override;
+  // The current page's size, and the custom page's, the tallest.
+  SIZE LogicalWindowSize() const override;
+  SIZE TallestWindowSize() const override;
 
   // Copies the path box into installPath after the user edited it.
   void OnCommand(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -121,6 +124,8 @@ class InstallerView : public XRootView, public XViewListener, public ThreadDeleg
   std::wstring installPath;
   UniquePen borderPen;
   std::array<UniqueBitmap, kPageCount> backgrounds;
+  // Whether the page's picture was loaded at the current scale, successfully or not.
+  std::array<bool, kPageCount> backgroundTried = {};
 
   // Widgets: owned by the XView base as children.
   XLabel* titleLabel = nullptr;

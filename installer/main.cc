@@ -16,6 +16,7 @@
 #include "installer/ui/back_buffer.h"
 #include "installer/ui/dpi_awareness.h"
 #include "installer/ui/installer_wnd_proc.h"
+#include "installer/ui/posted_message_filter.h"
 #include "installer/ui/window_position.h"
 
 namespace {
@@ -71,11 +72,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   if (!::RegisterClassExW(&windowClass))
     return kExitClassNotRegistered;
 
-  const DisplayScale scale = FitScale(SystemDpi(), kTallestPage, WorkAreaOf(nullptr));
+  // Before the window exists: a silent start may already show a message box.
+  const PostedDpiChangeFilter dpiChangeFilter;
+  // The window opens on the primary monitor, which holds the screen's origin.
+  const RECT work = WorkAreaNearest(RECT{0, 0, 1, 1});
+  const int dpi = DpiOfMonitor(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
+  const DisplayScale scale = FitScale(dpi, kTallestPage, work);
   if (!scale.IsBase())
     WriteDebugLineF("Display scale: %d DPI.\n", scale.Dpi());
   SetWindowScale(scale);
-  const WindowPlacement place = CenterOnPrimaryWorkArea(scale.Pixels(kWindowSize));
+  const WindowPlacement place =
+      PlaceInWorkArea(scale.Pixels(kWindowSize), scale.Pixels(kTallestPage), work);
   const DWORD style = WS_OVERLAPPEDWINDOW | (switches.silent ? 0 : WS_VISIBLE);
   const HWND window =
       ::CreateWindowExW(0, kInstallerWindowClass, kInstallerWindowTitle, style, place.x, place.y,

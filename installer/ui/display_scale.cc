@@ -36,10 +36,12 @@ SIZE DisplayScale::Pixels(SIZE logical) const {
 DisplayScale FitScale(int dpi, SIZE logical, const RECT& workArea) {
   const int width = workArea.right - workArea.left;
   const int height = workArea.bottom - workArea.top;
-  for (int candidate = dpi; candidate > DisplayScale::kBaseDpi; --candidate) {
+  const int largest =
+      DisplayScale(dpi < DisplayScale::kBaseDpi ? DisplayScale::kBaseDpi : dpi).Dpi();
+  for (int candidate = largest; candidate > DisplayScale::kMinimumDpi; --candidate) {
     const SIZE size = DisplayScale(candidate).Pixels(logical);
     if (size.cx <= width && size.cy <= height)
       return DisplayScale(candidate);
   }
-  return DisplayScale();
+  return DisplayScale(DisplayScale::kMinimumDpi);
 }

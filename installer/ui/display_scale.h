@@ -10,18 +10,24 @@
 class DisplayScale {
  public:
   static constexpr int kBaseDpi = 96;
+  // 50 %: the smallest the wizard shrinks to on a screen smaller than itself.
+  static constexpr int kMinimumDpi = 48;
+  // 500 %, the largest scale the platform offers.
+  static constexpr int kMaximumDpi = 480;
 
-  // |dotsPerInch| below 96 counts as 96: the wizard never shrinks below its own size.
+  // |dotsPerInch| is kept within kMinimumDpi and kMaximumDpi.
   explicit DisplayScale(int dotsPerInch = kBaseDpi)
-      : dpi(dotsPerInch < kBaseDpi ? kBaseDpi : dotsPerInch) {}
+      : dpi(dotsPerInch < kMinimumDpi   ? kMinimumDpi
+            : dotsPerInch > kMaximumDpi ? kMaximumDpi
+                                        : dotsPerInch) {}
 
   int Dpi() const { return dpi; }
   bool IsBase() const { return dpi == kBaseDpi; }
 
   // |value| at 96 DPI in pixels at this scale, rounded to nearest (halves up).
   int Pixels(int value) const;
-  // The 96-DPI value whose Pixels is |pixels|, for any value Pixels returns; others map to
-  // the nearest value above.
+  // The least 96-DPI value whose Pixels is |pixels| or more. Above 100 % each pixel value
+  // has one 96-DPI value at most, so this inverts Pixels; below 100 % several share one.
   int Logical(int pixels) const;
   RECT Pixels(const RECT& logical) const;
   SIZE Pixels(SIZE logical) const;
@@ -33,8 +39,8 @@ class DisplayScale {
   int dpi;
 };
 
-// The largest scale, at most |dpi| and at least 96 DPI, at which a window of |logical| size
-// (at 96 DPI) fits into |workArea|.
+// The largest scale, at most |dpi| (96 when less), at which a window of |logical| size (at
+// 96 DPI) fits into |workArea|: below 100 % only where not even 100 % fits, down to 50 %.
 DisplayScale FitScale(int dpi, SIZE logical, const RECT& workArea);
 
 #endif  // INSTALLER_UI_DISPLAY_SCALE_H_

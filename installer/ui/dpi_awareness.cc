@@ -7,33 +7,35 @@ namespace {
 
 // DPI_AWARENESS_CONTEXT values; the type is a handle in the platform's headers.
 const HANDLE kPerMonitorAwareV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
-const HANDLE kPerMonitorAware = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3));
+// PROCESS_PER_MONITOR_DPI_AWARE and MDT_EFFECTIVE_DPI of shcore.dll.
+constexpr int kProcessPerMonitorAware = 2;
+constexpr int kEffectiveDpi = 0;
 
 using SetContextFunction = BOOL(WINAPI*)(HANDLE);
+using SetAwarenessFunction = HRESULT(WINAPI*)(int);
 using DpiForWindowFunction = UINT(WINAPI*)(HWND);
 using DpiForSystemFunction = UINT(WINAPI*)();
+using DpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+
+template <typename Function>
+Function Lookup(HMODULE module, const char* name) {
+  if (!module)
+    return nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
 
 template <typename Function>
 Function User32Function(const char* name) {
-  const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-  if (!user32)
-    return nullptr;
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(user32, name)));
+  return Lookup<Function>(::GetModuleHandleW(L"user32.dll"), name);
 }
 
-}  // namespace
-
-void DeclarePerMonitorDpiAwareness() {
-  if (const auto setContext = User32Function<SetContextFunction>("SetProcessDpiAwarenessContext")) {
-    if (setContext(kPerMonitorAwareV2))
-      return;
-    if (setContext(kPerMonitorAware)) {
-      WriteDebugLine("Display scale: per-monitor awareness v1.\n");
-      return;
-    }
-  }
-  WriteDebugLine("Display scale: system awareness only.\n");
-  ::SetProcessDPIAware();
+// shcore.dll exists from Windows 8.1 on; loaded from the system folder and never freed, as
+// the process keeps asking it for monitor scales.
+template <typename Function>
+Function ShcoreFunction(const char* name) {
+  static const HMODULE shcore =
+      ::LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  return Lookup<Function>(shcore, name);
 }
 
 int SystemDpi() {
@@ -49,20 +51,38 @@ int SystemDpi() {
   return dpi > 0 ? dpi : DisplayScale::kBaseDpi;
 }
 
+}  // namespace
+
+void DeclarePerMonitorDpiAwareness() {
+  // SetProcessDpiAwarenessContext exists where v2 does; v1 alone is offered by shcore.
+  if (const auto setContext = User32Function<SetContextFunction>("SetProcessDpiAwarenessContext")) {
+    if (setContext(kPerMonitorAwareV2))
+      return;
+  }
+  if (const auto setAwareness = ShcoreFunction<SetAwarenessFunction>("SetProcessDpiAwareness")) {
+    if (SUCCEEDED(setAwareness(kProcessPerMonitorAware))) {
+      WriteDebugLine("Display scale: per-monitor awareness v1.\n");
+      return;
+    }
+  }
+  WriteDebugLine("Display scale: system awareness only.\n");
+  ::SetProcessDPIAware();
+}
+
 int DpiOfWindow(HWND window) {
   if (const auto dpiForWindow = User32Function<DpiForWindowFunction>("GetDpiForWindow")) {
     if (const UINT dpi = window ? dpiForWindow(window) : 0)
       return static_cast<int>(dpi);
   }
-  return SystemDpi();
+  return DpiOfMonitor(::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY));
 }
 
-RECT WorkAreaOf(HWND window) {
-  MONITORINFO info = {};
-  info.cbSize = sizeof(info);
-  const HMONITOR monitor = window ? ::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY)
-                                  : ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-  if (!::GetMonitorInfoW(monitor, &info))
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &info.rcWork, 0);
-  return info.rcWork;
+int DpiOfMonitor(HMONITOR monitor) {
+  UINT dpiX = 0;
+  UINT dpiY = 0;
+  if (const auto dpiForMonitor = ShcoreFunction<DpiForMonitorFunction>("GetDpiForMonitor")) {
+    if (SUCCEEDED(dpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY)) && dpiX > 0)
+      return static_cast<int>(dpiX);
+  }
+  return SystemDpi();
 }

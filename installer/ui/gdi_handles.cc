@@ -50,8 +50,8 @@ UniqueBrush CreateSolidBrushObject(COLORREF color) {
   return brush;
 }
 
-UniquePen CreateSolidPenObject(COLORREF color, int width) {
-  UniquePen pen(::CreatePen(PS_SOLID, width, color));
+UniquePen CreateBorderPenObject(COLORREF color, int width) {
+  UniquePen pen(::CreatePen(PS_INSIDEFRAME, width, color));
   if (pen)
     CountGdiObjectCreated();
   return pen;

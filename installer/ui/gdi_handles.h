@@ -55,7 +55,9 @@ class PaintDc {
 
 // Counted creations. Each returns an empty owner when the platform call fails.
 UniqueBrush CreateSolidBrushObject(COLORREF color);
-UniquePen CreateSolidPenObject(COLORREF color, int width = 1);
+// A solid pen for borders: Rectangle and RoundRect draw it, at any width, inside their
+// rectangle (a 1-pixel pen draws as a solid one does).
+UniquePen CreateBorderPenObject(COLORREF color, int width);
 UniqueBitmap CreateCompatibleBitmapObject(HDC dc, int width, int height);
 UniqueMemoryDc CreateMemoryDc(HDC compatibleWith);
 

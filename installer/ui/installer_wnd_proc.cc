@@ -8,6 +8,7 @@
 #include "installer/ui/dpi_awareness.h"
 #include "installer/ui/gdi_handles.h"
 #include "installer/ui/toolkit_messages.h"
+#include "installer/ui/window_position.h"
 
 namespace {
 
@@ -114,24 +115,34 @@ void OnCommand(XRootView* root, UINT message, WPARAM wParam, LPARAM lParam) {
     root->NativeControlFocused(reinterpret_cast<HWND>(lParam));
 }
 
-// The window reached a monitor of another scale: the same wizard at the new scale (or the
-// largest that fits that monitor), where the platform suggests, with the pictures drawn for
-// that scale.
-void OnDpiChanged(HWND window, XRootView* root, WPARAM wParam, const RECT* suggested) {
-  if (!root || !suggested)
+// The window reached a monitor of another scale: the same wizard at the new scale, or the
+// largest at which its tallest page fits that monitor's work area, as near to where the
+// platform suggests as that work area allows. Only the platform's own message, sent on the
+// window's thread, carries a rectangle of this process in lParam: from another thread lParam
+// is a number, and the scale is read from the window itself. (Posted ones are dropped before
+// dispatch, see PostedDpiChangeFilter.)
+void OnDpiChanged(HWND window, XRootView* root, WPARAM wParam, LPARAM lParam) {
+  if (!root)
     return;
-  const DisplayScale old = root->GetScale();
-  const RECT& now = root->GetRect();
-  const SIZE logical = {old.Logical(now.right), old.Logical(now.bottom)};
-  const DisplayScale scale = FitScale(LOWORD(wParam), logical, WorkAreaOf(window));
+  const bool fromPlatform = !::InSendMessage();
+  const RECT* suggested = fromPlatform ? reinterpret_cast<const RECT*>(lParam) : nullptr;
+  RECT bounds = {};
+  ::GetWindowRect(window, &bounds);
+  const RECT target = suggested ? *suggested : bounds;
+  const RECT work = WorkAreaNearest(target);
+  const SIZE tallest = root->TallestWindowSize();
+  const DisplayScale scale =
+      FitScale(fromPlatform ? LOWORD(wParam) : DpiOfWindow(window), tallest, work);
+  const SIZE size = scale.Pixels(root->LogicalWindowSize());
+  const POINT at = KeepInside(POINT{target.left, target.top}, scale.Pixels(tallest), work);
   WriteDebugLineF("Display scale changed to %d DPI.\n", scale.Dpi());
+  // The whole wizard takes the new scale before the window moves, so whatever the move
+  // paints or hit-tests sees one scale.
   State().scale = scale;
-  const SIZE size = scale.Pixels(logical);
-  ::SetWindowPos(window, nullptr, suggested->left, suggested->top, size.cx, size.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
   root->SetScale(scale);
   root->SetRect(RECT{0, 0, size.cx, size.cy});
   root->Layout();
+  ::SetWindowPos(window, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
   ::InvalidateRect(window, nullptr, TRUE);
 }
 
@@ -235,7 +246,7 @@ LRESULT CALLBACK InstallerWndProc(HWND window, UINT message, WPARAM wParam, LPAR
         root->ActivateAccessibleChild(reinterpret_cast<XView*>(wParam));
       return 0;
     case WM_DPICHANGED:
-      OnDpiChanged(window, root, wParam, reinterpret_cast<const RECT*>(lParam));
+      OnDpiChanged(window, root, wParam, lParam);
       return 0;
     case XWM_VIEW_VALUE_CHANGED:
       if (root)

@@ -25,6 +25,23 @@ bool PixelsOf(HBITMAP bitmap, PixelRows* rows) {
   return true;
 }
 
+// Picture |setId|, stored whole or as its difference from picture |id|; empty, with a debug
+// line, when it does not decode or compose.
+UniqueBitmap LoadSetPicture(HINSTANCE instance, int id, int setId) {
+  if (HasPngResource(instance, setId))
+    return DecodePngResource(instance, setId);
+  const UniqueBitmap base = DecodePngResource(instance, id);
+  UniqueBitmap picture = DecodePngResource(instance, setId, kResidualResourceType);
+  PixelRows baseRows = {};
+  PixelRows pictureRows = {};
+  if (!base || !picture || !PixelsOf(base.get(), &baseRows) ||
+      !PixelsOf(picture.get(), &pictureRows) || !AddEnlarged(baseRows, pictureRows)) {
+    WriteDebugLineF("Fail compose picture %d.\n", setId);
+    return UniqueBitmap();
+  }
+  return picture;
+}
+
 }  // namespace
 
 PictureSet PictureSetFor(HINSTANCE instance, int id, DisplayScale scale) {
@@ -41,17 +58,12 @@ PictureSet PictureSetFor(HINSTANCE instance, int id, DisplayScale scale) {
 
 UniqueBitmap LoadScaledPicture(HINSTANCE instance, int id, DisplayScale scale) {
   const int setId = id + PictureSetFor(instance, id, scale).idOffset;
-  if (setId == id || HasPngResource(instance, setId))
-    return DecodePngResource(instance, setId);
-  // A page picture stored as its difference from the 100 % one.
-  const UniqueBitmap base = DecodePngResource(instance, id);
-  UniqueBitmap picture = DecodePngResource(instance, setId, kResidualResourceType);
-  PixelRows baseRows = {};
-  PixelRows pictureRows = {};
-  if (!base || !picture || !PixelsOf(base.get(), &baseRows) ||
-      !PixelsOf(picture.get(), &pictureRows) || !AddEnlarged(baseRows, pictureRows)) {
-    WriteDebugLineF("Fail compose picture %d.\n", setId);
-    return UniqueBitmap();
-  }
-  return picture;
+  if (setId == id)
+    return DecodePngResource(instance, id);
+  if (UniqueBitmap picture = LoadSetPicture(instance, id, setId))
+    return picture;
+  // A damaged set must not blank the page under its white texts: the 100 % picture, which
+  // the caller stretches like any picture of another size.
+  WriteDebugLineF("Picture %d drawn from picture %d.\n", setId, id);
+  return DecodePngResource(instance, id);
 }

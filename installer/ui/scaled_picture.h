@@ -18,8 +18,9 @@ inline constexpr PictureSet kPictureSets[] = {{96, 0}, {120, 1000}, {144, 2000},
 // (which the drawing reduces), else the largest present.
 PictureSet PictureSetFor(HINSTANCE instance, int id, DisplayScale scale);
 
-// Picture |id| from the set for |scale|, decoded; empty when no set holds it. The caller
-// stretches it onto the scaled rectangle it is drawn into.
+// Picture |id| from the set for |scale|, decoded; the 100 % picture when that set's does
+// not decode or compose; empty when neither does. The caller stretches it onto the scaled
+// rectangle it is drawn into.
 UniqueBitmap LoadScaledPicture(HINSTANCE instance, int id, DisplayScale scale);
 
 #endif  // INSTALLER_UI_SCALED_PICTURE_H_

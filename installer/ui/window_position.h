@@ -10,8 +10,16 @@ struct WindowPlacement {
   int height;
 };
 
-// The position that centres a window of |size| in the work area of the monitor holding the
-// screen point (0, 0), or of the primary monitor; width and height are passed through.
-WindowPlacement CenterOnPrimaryWorkArea(SIZE size);
+// A window of |size| centred in |workArea|, then moved only as much as a window of |tallest|
+// size at the same top-left corner needs to lie inside |workArea|: every page of the wizard
+// fits where the window starts.
+WindowPlacement PlaceInWorkArea(SIZE size, SIZE tallest, const RECT& workArea);
+
+// |topLeft| moved only as much as a window of |size| there needs to lie inside |workArea|;
+// the work area's top-left corner for a window larger than the work area.
+POINT KeepInside(POINT topLeft, SIZE size, const RECT& workArea);
+
+// The work area of the monitor nearest to |bounds| (screen coordinates).
+RECT WorkAreaNearest(const RECT& bounds);
 
 #endif  // INSTALLER_UI_WINDOW_POSITION_H_

@@ -99,7 +99,7 @@ void XButton::PaintBackground(HDC dc) {
   HGDIOBJ pen = ::GetStockObject(NULL_PEN);
   if (borderColors[s] != 0) {
     if (!pens[s])
-      pens[s] = CreateSolidPenObject(borderColors[s], scale.Pixels(1));
+      pens[s] = CreateBorderPenObject(borderColors[s], scale.Pixels(1));
     pen = pens[s].get();
   }
   HGDIOBJ brush = ::GetStockObject(NULL_BRUSH);
@@ -130,6 +130,26 @@ void XButton::PaintImage(HDC dc) {
   // msimg32 would let a planted copy beside the installer run.
   ::GdiTransparentBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                       imageDc.get(), 0, 0, info.bmWidth, info.bmHeight, kImageKeyColor);
+}
+
+void XButton::CoverText() {
+  if (text.empty())
+    return;
+  if (!font)
+    OnFontChanged();
+  const UniqueMemoryDc measuring = CreateMemoryDc(nullptr);
+  if (!measuring || !font)
+    return;
+  ScopedSelectObject selectFont(measuring.get(), font.get());
+  SIZE extent = {};
+  if (!::GetTextExtentPoint32W(measuring.get(), text.c_str(), static_cast<int>(text.size()),
+                               &extent) ||
+      extent.cx <= rect.right - rect.left) {
+    return;
+  }
+  // DT_CENTER's own rule for the text's left edge, so the text stays on its pixels.
+  rect.left = (rect.left + rect.right - extent.cx) / 2;
+  rect.right = rect.left + extent.cx;
 }
 
 void XButton::PaintText(HDC dc) {

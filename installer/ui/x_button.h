@@ -41,6 +41,11 @@ class XButton : public XView {
     checked = isChecked;
   }
 
+  // Where the text is wider than the button, widens the button to the text where it is
+  // drawn (centred on the rectangle), so that clicks and the focus cue cover every word;
+  // the text stays where it was. Call after each SetRect.
+  void CoverText();
+
   ButtonState GetState() const { return state; }
   const std::wstring& GetText() const { return text; }
 

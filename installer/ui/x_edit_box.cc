@@ -33,7 +33,7 @@ XEditBox::XEditBox(HWND parent) : parentWindow(parent) {
 }
 
 void XEditBox::OnCreate(HINSTANCE newInstance, HWND) {
-  framePen = CreateSolidPenObject(RGB(221, 221, 221), scale.Pixels(1));
+  framePen = CreateBorderPenObject(RGB(221, 221, 221), scale.Pixels(1));
   frameBrush = CreateSolidBrushObject(RGB(246, 246, 246));
   font = CreateToolkitFont(scale.Pixels(kEditFontHeight), false);
   control.reset(::CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 10,
@@ -55,7 +55,7 @@ void XEditBox::OnLayout() {
 }
 
 void XEditBox::OnScaleChanged() {
-  framePen = CreateSolidPenObject(RGB(221, 221, 221), scale.Pixels(1));
+  framePen = CreateBorderPenObject(RGB(221, 221, 221), scale.Pixels(1));
   if (!control)
     return;
   // The control keeps the old font until it is given the new one; then the old one goes.

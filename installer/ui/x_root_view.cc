@@ -25,6 +25,10 @@ bool Contains(const std::vector<XView*>& views, const XView* view) {
 
 }  // namespace
 
+SIZE XRootView::LogicalWindowSize() const {
+  return SIZE{scale.Logical(rect.right), scale.Logical(rect.bottom)};
+}
+
 std::vector<XView*> XRootView::FocusOrder() const {
   std::vector<XView*> order;
   CollectFocusable(*this, order);

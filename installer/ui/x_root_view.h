@@ -28,6 +28,11 @@ class XRootView : public XView {
   virtual XView* GetDefaultButton() const { return nullptr; }
   // Esc and Alt+F4. Default: Close.
   virtual void OnCloseRequested() { Close(); }
+  // The window's size at 96 DPI for what the root shows now, and the largest size it takes
+  // at any time: the window is placed so that the largest fits its monitor. Default: the
+  // root's own size.
+  virtual SIZE LogicalWindowSize() const;
+  virtual SIZE TallestWindowSize() const { return LogicalWindowSize(); }
   // What a screen reader lists under the window, in order. Default: the focus order.
   virtual std::vector<XView*> AccessibleChildren() const { return FocusOrder(); }
 

@@ -2,6 +2,7 @@
 
 #include "base/win/debug_output.h"
 #include "installer/ui/scaled_picture.h"
+#include "installer/ui/window_position.h"
 
 namespace {
 
@@ -132,8 +133,14 @@ bool XView::SetWindowSize(SIZE size) {
     WriteDebugLine("XView::SetWindowSize: ignore same size.\n");
     return false;
   }
-  ::SetWindowPos(window, nullptr, bounds.left, bounds.top, size.cx, size.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+  // A window inside its monitor's work area stays inside at the new size, moved only as
+  // much as that needs; one the user dragged partly off the screen keeps its corner.
+  POINT at = {bounds.left, bounds.top};
+  const RECT work = WorkAreaNearest(bounds);
+  RECT inside = {};
+  if (::IntersectRect(&inside, &bounds, &work) && ::EqualRect(&inside, &bounds))
+    at = KeepInside(at, size, work);
+  ::SetWindowPos(window, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
   return true;
 }
 

@@ -116,8 +116,10 @@ class XView {
   void SetVisible(bool visible);
   bool IsVisible() const { return visible; }
 
-  // Resizes the window keeping its top-left corner. False, with a debug line, when the
-  // window already has that size. The view's rectangle is the caller's to update.
+  // Resizes the window keeping its top-left corner, or, when the window lies inside its
+  // monitor's work area, moving it only as much as it needs to stay inside. False, with a
+  // debug line, when the window already has that size. The view's rectangle is the caller's
+  // to update.
   bool SetWindowSize(SIZE size);
   // Posts WM_CLOSE to the window; returns at once.
   void Close();

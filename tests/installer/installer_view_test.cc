@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "base/win/scoped_handle.h"
 #include "installer/ui/gdi_handles.h"
+#include "installer/ui/scaled_picture.h"
+#include "installer/ui/window_position.h"
 #include "installer/ui/resources/resource_ids.h"
 #include "installer/ui/x_button.h"
 #include "installer/ui/x_progress_bar.h"
@@ -236,62 +239,141 @@ TEST(DisplayScaleTest, RoundingKeepsOrderTouchingEdgesAndConvertsBack) {
     }
   }
   EXPECT_EQ(DisplayScale(96).Pixels(737), 737);
-  EXPECT_EQ(DisplayScale(72).Dpi(), 96);
+  EXPECT_EQ(DisplayScale(72).Dpi(), 72);
+  EXPECT_EQ(DisplayScale(8).Dpi(), DisplayScale::kMinimumDpi);
+  EXPECT_EQ(DisplayScale(65535).Dpi(), DisplayScale::kMaximumDpi);
   EXPECT_EQ(DisplayScale(144).Pixels(SIZE{1000, 600}).cx, 1500);
   EXPECT_EQ(DisplayScale(120).Pixels(RECT{20, 548, 52, 580}).right, 65);
 }
 
-TEST(DisplayScaleTest, TheLargestScaleThatFitsTheWorkAreaDownTo96) {
+TEST(DisplayScaleTest, TheLargestScaleThatFitsTheWorkAreaBelow100OnlyWhereNeeded) {
   const SIZE wizard = {1000, 740};
   EXPECT_EQ(FitScale(144, wizard, RECT{0, 0, 2560, 1600}).Dpi(), 144);
   // 1280 wide: 1000 x 122 / 96 rounds to 1271, 123 DPI would make 1281.
   EXPECT_EQ(FitScale(144, wizard, RECT{0, 0, 1280, 1024}).Dpi(), 122);
   EXPECT_EQ(FitScale(192, wizard, RECT{0, 40, 1920, 1040}).Dpi(), 129);
-  EXPECT_EQ(FitScale(144, wizard, RECT{0, 0, 800, 600}).Dpi(), 96);
+  EXPECT_EQ(FitScale(72, wizard, RECT{0, 0, 1280, 1024}).Dpi(), 96);
+  // Smaller screens than the wizard: 1000 x 76 / 96 rounds to 792, 740 x 77 / 96 to 594.
+  EXPECT_EQ(FitScale(96, wizard, RECT{0, 0, 800, 600}).Dpi(), 76);
+  EXPECT_EQ(FitScale(96, wizard, RECT{0, 0, 1024, 600}).Dpi(), 77);
+  EXPECT_EQ(FitScale(96, wizard, RECT{0, 0, 100, 100}).Dpi(), DisplayScale::kMinimumDpi);
 }
 
+namespace {
+
+// What |draw| paints into a fresh top-down 32-bit bitmap of |size|.
+template <typename Draw>
+std::vector<uint32_t> Render(SIZE size, Draw draw) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = size.cx;
+  info.bmiHeader.biHeight = -size.cy;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  const UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const UniqueMemoryDc dc = CreateMemoryDc(nullptr);
+  if (!bitmap || !bits || !dc)
+    return {};
+  {
+    ScopedSelectObject select(dc.get(), bitmap.get());
+    draw(dc.get());
+    ::GdiFlush();
+  }
+  const uint32_t* pixels = static_cast<const uint32_t*>(bits);
+  return std::vector<uint32_t>(pixels, pixels + size.cx * size.cy);
+}
+
+// Pixels of the default page's calm sky (rows 60 to 390 at 96 DPI, inside the frame) that
+// differ from picture 102 as the set for the view's scale gives it, stretched as the page
+// stretches its picture.
+int PictureMismatches(InstallerView* view) {
+  const DisplayScale scale = view->GetScale();
+  const SIZE size = {view->GetRect().right, scale.Pixels(600)};
+  const std::vector<uint32_t> painted = Render(size, [&](HDC dc) { view->Paint(dc); });
+  const UniqueBitmap picture =
+      LoadScaledPicture(::GetModuleHandleW(nullptr), IDB_PAGE_DEFAULT, scale);
+  const std::vector<uint32_t> expected = Render(size, [&](HDC dc) {
+    BITMAP info = {};
+    ::GetObjectW(picture.get(), sizeof(info), &info);
+    const UniqueMemoryDc pictureDc = CreateMemoryDc(dc);
+    ScopedSelectObject select(pictureDc.get(), picture.get());
+    ::SetStretchBltMode(dc, HALFTONE);
+    ::StretchBlt(dc, 0, 0, size.cx, size.cy, pictureDc.get(), 0, 0, info.bmWidth, info.bmHeight,
+                 SRCCOPY);
+  });
+  if (painted.empty() || painted.size() != expected.size())
+    return -1;
+  int wrong = 0;
+  for (int y = scale.Pixels(60); y < scale.Pixels(390); ++y) {
+    for (int x = scale.Pixels(10); x < size.cx - scale.Pixels(10); ++x)
+      wrong += (painted[y * size.cx + x] & 0xFFFFFF) != (expected[y * size.cx + x] & 0xFFFFFF);
+  }
+  return wrong;
+}
+
+RECT WindowBounds(HWND window) {
+  RECT bounds = {};
+  ::GetWindowRect(window, &bounds);
+  return bounds;
+}
+
+RECT WorkAreaOfWindow(HWND window) {
+  return WorkAreaNearest(WindowBounds(window));
+}
+
+}  // namespace
+
 // Wine cannot move a window to a monitor of another scale: the message is sent to the real
-// window, as the platform sends it, with the rectangle it suggests.
+// window, on its thread, as the platform sends it, with the rectangle it suggests.
 TEST_F(InstallerViewTest, MovingToAMonitorOfAnotherScaleScalesTheWizard) {
   auto installRect = [&] {
     return view->HitTest(POINT{view->GetRect().right / 2, view->GetRect().bottom * 436 / 600})
         ->GetRect();
   };
   const RECT installAt96 = installRect();
-  const long createdBefore = GdiObjectsCreated();
   RECT suggested = {100, 100, 1600, 1000};
   ::SendMessageW(window.get(), WM_DPICHANGED, MAKEWPARAM(144, 144),
                  reinterpret_cast<LPARAM>(&suggested));
   TestWindow::Pump();
-  // The largest scale up to 144 DPI that fits the work area of the window's monitor.
+  // The largest scale up to 144 DPI at which the custom page fits the work area.
   const DisplayScale scale = view->GetScale();
   ASSERT_GT(scale.Dpi(), 96);
   ASSERT_LE(scale.Dpi(), 144);
   const SIZE size = scale.Pixels(SIZE{1000, 600});
-  RECT bounds = {};
-  ::GetWindowRect(window.get(), &bounds);
-  EXPECT_EQ(bounds.left, 100);
-  EXPECT_EQ(bounds.top, 100);
+  const RECT work = WorkAreaOfWindow(window.get());
+  RECT bounds = WindowBounds(window.get());
+  // Where suggested, moved only as much as the custom page needs to fit.
+  EXPECT_EQ(bounds.left, std::min<LONG>(100, work.right - size.cx));
+  EXPECT_EQ(bounds.top, std::min<LONG>(100, work.bottom - scale.Pixels(740)));
   EXPECT_EQ(bounds.right - bounds.left, size.cx);
   EXPECT_EQ(bounds.bottom - bounds.top, size.cy);
   EXPECT_EQ(view->GetRect().right, size.cx);
   const RECT expected = scale.Pixels(RECT{350, 400, 650, 472});
   const RECT scaledInstall = installRect();
   EXPECT_TRUE(::EqualRect(&scaledInstall, &expected));
-  // The pictures were loaded again for the new scale.
-  EXPECT_GT(GdiObjectsCreated(), createdBefore);
-  // The custom page at the new scale.
+  // The page shows the picture drawn for the new scale, not the old one stretched.
+  EXPECT_EQ(PictureMismatches(view), 0);
+  // The custom page at the new scale, inside the work area.
   Click(MAKELPARAM(scale.Pixels(920), scale.Pixels(564)));
   EXPECT_EQ(view->GetPage(), 1);
   EXPECT_EQ(WindowHeight(), scale.Pixels(740));
+  EXPECT_LE(WindowBounds(window.get()).bottom, work.bottom);
 
-  suggested = RECT{100, 100, 1100, 840};
+  // A rectangle off every monitor still leaves the window inside a work area.
+  suggested = RECT{32767, 3, 33767, 743};
   ::SendMessageW(window.get(), WM_DPICHANGED, MAKEWPARAM(96, 96),
                  reinterpret_cast<LPARAM>(&suggested));
   EXPECT_EQ(view->GetScale().Dpi(), 96);
   EXPECT_EQ(WindowHeight(), 740);
+  bounds = WindowBounds(window.get());
+  const RECT nearest = WorkAreaNearest(suggested);
+  RECT within = {};
+  ::IntersectRect(&within, &bounds, &nearest);
+  EXPECT_TRUE(::EqualRect(&within, &bounds));
   Click(kToggle);
   EXPECT_EQ(WindowHeight(), 600);
   const RECT installAgain = installRect();
   EXPECT_TRUE(::EqualRect(&installAgain, &installAt96));
+  EXPECT_EQ(PictureMismatches(view), 0);
 }

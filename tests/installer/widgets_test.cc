@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "installer/ui/x_button.h"
@@ -132,6 +134,17 @@ class Canvas {
       count += (pixels[y * width + x] & 0xFFFFFF) == wanted;
     return count;
   }
+  // The first and last columns that hold anything but black.
+  std::pair<int, int> InkedColumns(int height) const {
+    std::pair<int, int> span = {width, -1};
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        if ((pixels[y * width + x] & 0xFFFFFF) != 0)
+          span = {std::min(span.first, x), std::max(span.second, x)};
+      }
+    }
+    return span;
+  }
   HDC get() const { return dc.get(); }
 
  private:
@@ -198,6 +211,58 @@ TEST(ButtonPaintTest, FillFollowsTheState) {
   button.Paint(disabled.get());
   EXPECT_GT(disabled.CountInRow(10, RGB(200, 200, 200)), 30);
   EXPECT_EQ(disabled.CountInRow(10, RGB(10, 20, 30)), 0);
+}
+
+// A border of any width lies inside the button's rectangle, as wide on every side.
+TEST(ButtonPaintTest, BordersStayInsideTheirRectangleAtEveryScale) {
+  const COLORREF border = RGB(204, 204, 204);
+  for (const int dpi : {96, 144, 192}) {
+    XButton button(nullptr);
+    button.SetScale(DisplayScale(dpi));
+    button.SetRect(RECT{10, 10, 50, 30});
+    button.SetCornerRadius(0);
+    button.SetBorderColor(ButtonState::kNormal, border);
+    Canvas canvas(60, 40);
+    button.Paint(canvas.get());
+    const int width = DisplayScale(dpi).Pixels(1);
+    EXPECT_EQ(canvas.CountInRow(9, border), 0) << dpi;
+    EXPECT_EQ(canvas.CountInRow(30, border), 0) << dpi;
+    for (int y = 10; y < 10 + width; ++y) {
+      EXPECT_EQ(canvas.CountInRow(y, border), 40) << dpi << " " << y;
+      EXPECT_EQ(canvas.CountInRow(39 - y, border), 40) << dpi << " " << 39 - y;
+    }
+    EXPECT_EQ(canvas.CountInRow(20, border), 2 * width) << dpi;
+  }
+}
+
+// A link narrower than its words takes the clicks and the focus cue wherever they are
+// drawn, and they are drawn where they were.
+TEST(ButtonPaintTest, CoverTextWidensToTheDrawnWordsWithoutMovingThem) {
+  auto link = [] {
+    auto button = std::make_unique<XButton>(nullptr);
+    button->SetText(L"user license");
+    button->SetTextColor(RGB(255, 255, 255));
+    button->SetFont(26, true);
+    button->SetRect(RECT{100, 0, 130, 32});
+    return button;
+  };
+  const auto plain = link();
+  Canvas before(240, 32);
+  plain->Paint(before.get());
+  const auto covering = link();
+  covering->CoverText();
+  Canvas after(240, 32);
+  covering->Paint(after.get());
+  const std::pair<int, int> words = before.InkedColumns(32);
+  ASSERT_LT(words.first, 100);
+  EXPECT_EQ(after.InkedColumns(32), words);
+  const RECT area = covering->GetRect();
+  EXPECT_LE(area.left, words.first);
+  EXPECT_GT(area.right, words.second);
+  // A text that fits leaves the rectangle as it is.
+  covering->SetRect(RECT{0, 0, 240, 32});
+  covering->CoverText();
+  EXPECT_EQ(covering->GetRect().right, 240);
 }
 
 class EditBoxTest : public ::testing::Test {

@@ -162,15 +162,35 @@ TEST_F(InstallerWindowTest, BackBufferFollowsTheClientSize) {
   EXPECT_EQ(GetBackBufferSize().cy, 340);
 }
 
-TEST(WindowPositionTest, CentresInTheWorkArea) {
-  MONITORINFO info = {};
-  info.cbSize = sizeof(info);
-  ::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
-  const WindowPlacement place = CenterOnPrimaryWorkArea(SIZE{1000, 600});
-  EXPECT_EQ(place.x, (info.rcWork.left + info.rcWork.right - 1000) / 2);
-  EXPECT_EQ(place.y, (info.rcWork.top + info.rcWork.bottom - 600) / 2);
-  EXPECT_EQ(place.width, 1000);
-  EXPECT_EQ(place.height, 600);
+// Centred as the 600-high page where the 740-high one fits below it; otherwise moved up only
+// as far as the tallest page needs, and never out of the work area.
+TEST(WindowPositionTest, CentredThenMovedOnlyAsFarAsTheTallestPageNeeds) {
+  struct Case {
+    SIZE size;
+    SIZE tallest;
+    RECT work;
+    POINT expected;
+  };
+  const Case cases[] = {
+      {{1000, 600}, {1000, 740}, {0, 0, 1280, 1024}, {140, 212}},
+      // 140 DPI on a 1920 x 1080 screen: centred at y = 102, the custom page ended at 1181.
+      {{1458, 875}, {1458, 1079}, {0, 0, 1920, 1080}, {231, 1}},
+      // A second monitor left of the primary, with a task bar at its top.
+      {{1000, 600}, {1000, 740}, {-1280, 40, 0, 800}, {-1140, 60}},
+      // Larger than the work area: its top-left corner.
+      {{1000, 600}, {1000, 740}, {0, 0, 800, 600}, {0, 0}},
+  };
+  for (const Case& c : cases) {
+    const WindowPlacement place = PlaceInWorkArea(c.size, c.tallest, c.work);
+    EXPECT_EQ(place.x, c.expected.x) << c.work.right;
+    EXPECT_EQ(place.y, c.expected.y) << c.work.right;
+    EXPECT_EQ(place.width, c.size.cx);
+    EXPECT_EQ(place.height, c.size.cy);
+  }
+  // (32767, 3) from another program's rectangle ends at the work area's right edge.
+  const POINT kept = KeepInside(POINT{32767, 3}, SIZE{1500, 1110}, RECT{0, 0, 2560, 1600});
+  EXPECT_EQ(kept.x, 1060);
+  EXPECT_EQ(kept.y, 3);
 }
 
 }  // namespace

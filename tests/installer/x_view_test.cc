@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "installer/ui/scaled_picture.h"
+
 namespace {
 
 // Records every virtual call into a shared journal, tagged with the view's name.
@@ -176,6 +178,29 @@ TEST_F(XViewTreeTest, FontAndVisibilityNotifyOnlyOnChange) {
   root.SetVisible(false);
   root.SetVisible(false);
   EXPECT_EQ(journal, (Journal{"font root", "font root", "hide root"}));
+}
+
+}  // namespace
+
+namespace {
+
+// Pictures of tests/installer/test_resources.rc: real glyphs whose 150 % set is damaged, once
+// stored whole and once as a difference from the 100 % picture.
+constexpr int kDamagedWholeSet = 9105;
+constexpr int kDamagedDifferenceSet = 9106;
+
+// A damaged set never blanks what it is drawn on: the 100 % picture stands in, stretched by
+// the caller like any picture of another size.
+TEST(ScaledPictureTest, ADamagedSetFallsBackToThe100PercentPicture) {
+  const HINSTANCE module = ::GetModuleHandleW(nullptr);
+  for (const int id : {kDamagedWholeSet, kDamagedDifferenceSet}) {
+    const UniqueBitmap picture = LoadScaledPicture(module, id, DisplayScale(144));
+    ASSERT_TRUE(picture) << id;
+    BITMAP info = {};
+    ASSERT_EQ(::GetObjectW(picture.get(), sizeof(info), &info), static_cast<int>(sizeof(info)));
+    EXPECT_EQ(info.bmWidth, 32) << id;
+    EXPECT_EQ(info.bmHeight, 32) << id;
+  }
 }
 
 }  // namespace

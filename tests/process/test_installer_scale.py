@@ -213,7 +213,10 @@ def test_scaled_window_main_button_text_and_pages(dpi, lang, hidpi_env, tmp_path
         width, height = round(1000 * scale), round(600 * scale)
         assert window["client"] == f"{width},{height}"
         left, top = map(int, window["rect"].split(",")[:2])
-        assert (left, top) == ((HIDPI_SCREEN[0] - width) // 2, (HIDPI_SCREEN[1] - height) // 2)
+        # Centred, and moved up only as far as the custom page needs to fit below.
+        assert (left, top) == ((HIDPI_SCREEN[0] - width) // 2,
+                               min((HIDPI_SCREEN[1] - height) // 2,
+                                   HIDPI_SCREEN[1] - round(740 * scale)))
         tree = accessible_tree(hidpi_env, window["window"])
         install = tree["children"][0]
         assert install["location"] == [left + round(350 * scale), top + round(400 * scale),
@@ -242,3 +245,53 @@ def test_scaled_window_main_button_text_and_pages(dpi, lang, hidpi_env, tmp_path
     finally:
         installer.stop()
         set_display_scale(hidpi_env, 96)
+
+
+SCREENS_PREFIX = BUILD_DIR / "wineprefix-installer-screens"
+
+
+def pixels(value, dpi):
+    """|value| at 96 DPI in pixels at |dpi|, rounded as the installer rounds (halves up)."""
+    return (value * dpi + 48) // 96
+
+
+def inside(window, screen):
+    left, top, right, bottom = map(int, window["rect"].split(","))
+    return 0 <= left and 0 <= top and right <= screen[0] and bottom <= screen[1]
+
+
+# Screens on which the custom page would leave the screen where the default page is centred,
+# and screens smaller than the wizard at 100 %: (width, height), LogPixels, the DPI the
+# wizard takes (the largest at which the 1000 x 740 custom page fits).
+@pytest.mark.parametrize("screen, log_pixels, dpi", [((1920, 1080), 144, 140),
+                                                      ((800, 600), 96, 76),
+                                                      ((1024, 600), 96, 77)])
+def test_every_page_lies_on_the_screen(screen, log_pixels, dpi, tmp_path):
+    server, display = start_xvfb(f"{screen[0]}x{screen[1]}x24")
+    env = {"WINEPREFIX_OVERRIDE": str(SCREENS_PREFIX), "DISPLAY": display}
+    prefix_env = dict(os.environ, WINEPREFIX=str(SCREENS_PREFIX))
+    installer = None
+    try:
+        set_display_scale(env, log_pixels)
+        installer = InstallerRun(dict(env, ORBAVINTEL_STANDIN_NO_INSTALL="1",
+                                      ORBAVINTEL_STANDIN_WAIT_FOR=wine_path(tmp_path / "r"),
+                                      ORBAVINTEL_STANDIN_BROWSER_SECONDS="0"))
+        probe = Probe(env)
+        window = probe.find_visible(timeout=30)
+        assert window is not None
+        assert window["client"] == f"{pixels(1000, dpi)},{pixels(600, dpi)}"
+        assert inside(window, screen), window
+        probe.click(tuple(pixels(v, dpi) for v in TOGGLE))
+        assert wait_until(lambda: probe.find()["client"] ==
+                          f"{pixels(1000, dpi)},{pixels(740, dpi)}")
+        custom = probe.find()
+        assert inside(custom, screen), custom
+    finally:
+        if installer:
+            installer.stop()
+        set_display_scale(env, 96)
+        # The prefix's desktop is bound to this display: the next screen starts a new one.
+        subprocess.run(["wineserver", "-k"], env=prefix_env, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=prefix_env, stderr=subprocess.DEVNULL)
+        server.terminate()
+        server.wait(timeout=10)

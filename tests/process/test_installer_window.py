@@ -5,8 +5,8 @@ import subprocess
 
 from conftest import BUILD_DIR, wait_until, wine_path
 from picture_files import read_picture
-from installer_support import (CLOSE, INSTALL, TOGGLE, gui_env, installer_prefix,  # noqa: F401
-                               probe, start_installer)
+from installer_support import (CLOSE, INSTALL, TOGGLE, WINDOW_CLASS, gui_env,  # noqa: F401
+                               installer_prefix, probe, start_installer)
 
 KEY = (115, 147, 222)
 # Top-left corners of the 32 x 32 images on each page (close, minimise, check box, arrow)
@@ -32,7 +32,13 @@ def window_pixels(display, xid, width):
     return lambda x, y: tuple(shot[(y * width + x) * 3:(y * width + x) * 3 + 3])
 
 
-def test_borderless_window_centred_on_the_work_area(start_installer, probe):
+WM_DPICHANGED = 0x02E0
+# 144 DPI in both halves of wParam.
+DPI_144 = 144 | 144 << 16
+
+
+def test_borderless_window_centred_and_unharmed_by_dpi_messages_of_other_programs(
+        start_installer, probe):
     installer = start_installer()
     window = probe.find_visible()
     assert window is not None
@@ -43,6 +49,18 @@ def test_borderless_window_centred_on_the_work_area(start_installer, probe):
     assert (left, top) == (140, 212)
     # No caption, frame or system menu is left in the style.
     assert int(window["style"]) & 0x00CF0000 == 0
+    # Any program may post or send this message; lParam 8 is no rectangle of the installer's.
+    # Posted, it is dropped; sent from another process, the scale is read from the window
+    # (96 DPI here: Wine gives every monitor the system's scale).
+    assert probe.run("post", WINDOW_CLASS, WM_DPICHANGED, DPI_144, 8).returncode == 0
+    assert installer.wait_for_debug("Ignored a posted WM_DPICHANGED.\n", timeout=10)
+    assert probe.run("send", WINDOW_CLASS, WM_DPICHANGED, DPI_144, 8).returncode == 0
+    assert installer.wait_for_debug("Display scale changed to 96 DPI.\n", timeout=10)
+    assert probe.find()["rect"] == window["rect"]
+    # The custom page fits below where the default page is centred: the corner stays.
+    probe.click(TOGGLE)
+    assert wait_until(lambda: probe.find()["client"] == "1000,740")
+    assert probe.find()["rect"] == f"{left},{top},{right},{top + 740}"
     probe.click(CLOSE)
     assert installer.wait().returncode == 0
     assert "Realloc double buffer on size changed.\n" in installer.result.debug

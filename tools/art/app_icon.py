@@ -6,6 +6,8 @@ detail it can hold, so the 16-pixel icon stays a crisp crystal rather than a blu
 
 import random
 
+import numpy
+
 import encoders
 from emblem import paint_crystal, paint_orbit
 from raster import Image, mix, oriented, polygon_mask, rounded_rect
@@ -70,27 +72,35 @@ def draw(n):
                                      radius - edge), False)]
         img.screen(polygon_mask(rim, 8), (120, 130, 255), 0.35)
     alpha = polygon_mask([rounded_rect(lo, lo, hi, hi, radius)], 16)
-    out = bytearray(n * n * 4)
-    for y in range(n):
-        for x in range(n):
-            k = (y * n + x) * 4
-            r, g, b = img.pixel(x, y)
-            out[k] = min(255, max(0, int(r + 0.5)))
-            out[k + 1] = min(255, max(0, int(g + 0.5)))
-            out[k + 2] = min(255, max(0, int(b + 0.5)))
-            out[k + 3] = min(255, max(0, int(alpha.coverage(x, y) * 255 + 0.5)))
-    return bytes(out)
+    coverage = numpy.zeros((n, n))
+    for j, row in enumerate(alpha.rows):
+        y = alpha.y + j
+        if row is not None and 0 <= y < n:
+            left, right = max(0, alpha.x), min(n, alpha.x + alpha.width)
+            coverage[y, left:right] = row[left - alpha.x:right - alpha.x]
+    out = numpy.empty((n * n, 4), dtype=numpy.uint8)
+    # int() truncates toward zero, then each value is kept within 0..255.
+    for k, values in enumerate((img.r + 0.5, img.g + 0.5, img.b + 0.5,
+                                coverage.ravel() * 255 + 0.5)):
+        out[:, k] = numpy.clip(numpy.trunc(values), 0, 255)
+    return out.tobytes()
 
 
 def _median_cut(colours, limit):
     """Up to |limit| representative colours of |colours| (a list of (r, g, b))."""
+    def spans_of(box):
+        values = numpy.array(box)
+        return (values.max(axis=0) - values.min(axis=0)).tolist()
+
     boxes = [list(colours)]
+    # Each box's range per channel, worked out once when the box is made.
+    ranges = [spans_of(boxes[0])]
     while len(boxes) < limit:
         best = None
         for k, box in enumerate(boxes):
             if len(box) < 2:
                 continue
-            spans = [max(c[i] for c in box) - min(c[i] for c in box) for i in range(3)]
+            spans = ranges[k]
             score = max(spans) * len(box)
             if spans and max(spans) > 0 and (best is None or score > best[0]):
                 best = (score, k, spans.index(max(spans)))
@@ -98,8 +108,10 @@ def _median_cut(colours, limit):
             break
         _, k, channel = best
         box = sorted(boxes.pop(k), key=lambda c: c[channel])
+        ranges.pop(k)
         half = len(box) // 2
         boxes += [box[:half], box[half:]]
+        ranges += [spans_of(box[:half]), spans_of(box[half:])]
     return [tuple(round(sum(c[i] for c in box) / len(box)) for i in range(3)) for box in boxes]
 
 
@@ -115,11 +127,12 @@ def palettized(n, rgba):
     palette = distinct if len(distinct) <= 255 else _median_cut(colours, 255)
     palette = [(0, 0, 0)] + palette
     cache = {}
+    choices = numpy.array(palette[1:], dtype=numpy.int64)
 
     def nearest(c):
+        # The first palette entry at the least squared distance.
         if c not in cache:
-            cache[c] = min(range(1, len(palette)), key=lambda i: sum(
-                (palette[i][j] - c[j]) ** 2 for j in range(3)))
+            cache[c] = int(numpy.argmin(((choices - c) ** 2).sum(axis=1))) + 1
         return cache[c]
 
     indices = [nearest(tuple(rgba[k * 4:k * 4 + 3])) if opaque[k] else 0 for k in range(n * n)]

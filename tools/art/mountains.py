@@ -3,6 +3,8 @@
 import math
 import random
 
+import numpy
+
 from raster import Mask, clamp01, mix, polygon_mask, smoothstep
 
 SUB = 4  # ridge samples per pixel column, for anti-aliased silhouettes
@@ -96,20 +98,16 @@ def ridge(seed, width, base, amplitude, peaks=7, jag=10.0, envelope=None, roughn
 def silhouette_mask(heights, width, bottom):
     """Coverage of everything below the crest |heights| down to row |bottom|."""
     top = int(min(heights))
+    cols = numpy.array(heights[:width * SUB]).reshape(width, SUB)
+    lows = cols.min(axis=1)
+    highs = cols.max(axis=1)
     rows = []
-    cols = [heights[x * SUB:(x + 1) * SUB] for x in range(width)]
-    lows = [min(c) for c in cols]
-    highs = [max(c) for c in cols]
     for y in range(top, bottom):
-        row = []
-        for x in range(width):
-            if y + 1 <= lows[x]:
-                row.append(0.0)
-            elif y >= highs[x]:
-                row.append(1.0)
-            else:
-                row.append(sum(clamp01(y + 1 - h) for h in cols[x]) / SUB)
-        rows.append(row)
+        # The SUB samples of each column added one after the other, as a Python sum would.
+        total = numpy.clip(y + 1 - cols[:, 0], 0.0, 1.0)
+        for k in range(1, SUB):
+            total = total + numpy.clip(y + 1 - cols[:, k], 0.0, 1.0)
+        rows.append(numpy.where(y + 1 <= lows, 0.0, numpy.where(y >= highs, 1.0, total / SUB)))
     return Mask(0, top, width, rows)
 
 
@@ -134,31 +132,35 @@ def paint_layer(img, mountain_range, colour, mist, mist_depth, light_x, contrast
     mist_depth *= scale
     light_x *= scale
 
+    # Per pixel column, the flank rows and mountains over it, tallest first.
+    flanks = numpy.array([[flank for flank, _ in column] for column in owners])
+    mountains = numpy.array([[m for _, m in column] for column in owners])
+    centres = numpy.arange(img.width) + 0.5
+
     def shade(x0, count, y):
         t = smoothstep(crest - mist_depth * 0.2, crest + mist_depth, y + 0.5)
         lit = mix(lit_colour, mist, t)
         dark = mix(dark_colour, mist, t)
         spines = []
+        facing = []
         for sx, sy, lean, phase in summits:
             below = y + 0.5 - sy
             ahead = below / scale
             wobble = (3.0 * math.sin(ahead * 0.09 + phase) +
                       1.4 * math.sin(ahead * 0.31 + phase)) * scale
-            spines.append((sx + below * lean + wobble, sx < light_x))
-        row = y + 0.5
-        shadow = []  # per pixel, 0 on the lit face to 1 on the dark one
-        for x in range(x0, x0 + count):
-            s = 0.0
-            for flank, m in owners[x]:
-                if flank <= row:
-                    spine, facing_right = spines[m]
-                    d = x + 0.5 - spine
-                    s = 0.5 - d if facing_right else 0.5 + d
-                    s = 0.0 if s < 0.0 else 1.0 if s > 1.0 else s
-                    break
-            shadow.append(s)
+            spines.append(sx + below * lean + wobble)
+            facing.append(sx < light_x)
+        # Each pixel belongs to the first mountain whose flank lies above it; its shadow
+        # runs from 0 on the lit face to 1 on the dark one.
+        above = flanks[x0:x0 + count] <= y + 0.5
+        first = above.argmax(axis=1)
+        across = numpy.arange(count)
+        owner = mountains[x0:x0 + count][across, first]
+        d = centres[x0:x0 + count] - numpy.array(spines)[owner]
+        shadow = numpy.clip(numpy.where(numpy.array(facing)[owner], 0.5 - d, 0.5 + d), 0.0, 1.0)
+        shadow = numpy.where(above[across, first], shadow, 0.0)
         steps = [dark[k] - lit[k] for k in range(3)]
-        return tuple([lit[k] + steps[k] * s for s in shadow] for k in range(3))
+        return tuple(lit[k] + steps[k] * shadow for k in range(3))
 
     img.blend_shaded(mask, shade)
     if rim is None:
@@ -180,7 +182,10 @@ def paint_layer(img, mountain_range, colour, mist, mist_depth, light_x, contrast
                 rows.setdefault(y, {})[x] = w
     if rows:
         y0, y1 = min(rows), max(rows) + 1
-        grid = [[rows.get(y, {}).get(x, 0.0) for x in range(img.width)] for y in range(y0, y1)]
+        grid = numpy.zeros((y1 - y0, img.width))
+        for y, weights in rows.items():
+            for x, w in weights.items():
+                grid[y - y0, x] = w
         img.screen(Mask(0, y0, img.width, grid), rim_colour)
 
 

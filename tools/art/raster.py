@@ -2,12 +2,13 @@
 
 Shapes are filled through exact-area coverage: every pixel row is sampled on several
 sub-scanlines and each sub-scanline span adds its exact horizontal overlap with the pixel,
-so edges come out anti-aliased without rendering a whole supersampled canvas, which pure
-Python could not do in build time.
+so edges come out anti-aliased without rendering a whole supersampled canvas.
 """
 
 import math
 import random
+
+import numpy
 
 
 def clamp01(v):
@@ -43,19 +44,24 @@ class Mask:
 
 
 class Image:
-    """An RGB picture of floats in 0..255, stored as three flat row-major lists."""
+    """An RGB picture of floats in 0..255, stored as three flat row-major numpy arrays.
+
+    Every operation works on whole rows with numpy in the same order of floating-point
+    operations as value by value in Python, so the pictures come out bit for bit the same
+    as they did before numpy, many times faster.
+    """
 
     def __init__(self, width, height, colour=(0.0, 0.0, 0.0)):
         self.width = width
         self.height = height
         n = width * height
-        self.r = [float(colour[0])] * n
-        self.g = [float(colour[1])] * n
-        self.b = [float(colour[2])] * n
+        self.r = numpy.full(n, float(colour[0]))
+        self.g = numpy.full(n, float(colour[1]))
+        self.b = numpy.full(n, float(colour[2]))
 
     def pixel(self, x, y):
         i = y * self.width + x
-        return (self.r[i], self.g[i], self.b[i])
+        return (float(self.r[i]), float(self.g[i]), float(self.b[i]))
 
     def set_pixel(self, x, y, colour):
         i = y * self.width + x
@@ -67,13 +73,13 @@ class Image:
         for y in range(self.height):
             c = colour_of_row(y)
             a = y * w
-            self.r[a:a + w] = [c[0]] * w
-            self.g[a:a + w] = [c[1]] * w
-            self.b[a:a + w] = [c[2]] * w
+            self.r[a:a + w] = c[0]
+            self.g[a:a + w] = c[1]
+            self.b[a:a + w] = c[2]
 
     def _spans(self, mask, opacity):
         """Each mask row inside the picture: (row, first column, first index, end index,
-        coverage times |opacity|)."""
+        coverage times |opacity| as an array)."""
         i0 = max(0, -mask.x)
         i1 = min(mask.width, self.width - mask.x)
         if i0 >= i1:
@@ -82,9 +88,9 @@ class Image:
             y = mask.y + j
             if row is None or not 0 <= y < self.height:
                 continue
-            cov = row[i0:i1]
+            cov = numpy.asarray(row[i0:i1], dtype=float)
             if opacity != 1.0:
-                cov = [c * opacity for c in cov]
+                cov = cov * opacity
             a = y * self.width + mask.x + i0
             yield y, mask.x + i0, a, a + (i1 - i0), cov
 
@@ -95,20 +101,23 @@ class Image:
         """Paints |colour| over the picture through the coverage of |mask|."""
         for _, _, a, e, cov in self._spans(mask, opacity):
             for chan, c in zip(self._channels(), colour):
-                chan[a:e] = [o + (c - o) * k for o, k in zip(chan[a:e], cov)]
+                o = chan[a:e]
+                chan[a:e] = o + (c - o) * cov
 
     def blend_shaded(self, mask, shader, opacity=1.0):
         """Like blend, with colours from |shader|(x0, count, y) -> (reds, greens, blues)."""
         for y, x0, a, e, cov in self._spans(mask, opacity):
             for chan, shades in zip(self._channels(), shader(x0, e - a, y)):
-                chan[a:e] = [o + (c - o) * k for o, c, k in zip(chan[a:e], shades, cov)]
+                o = chan[a:e]
+                chan[a:e] = o + (numpy.asarray(shades, dtype=float) - o) * cov
 
     def screen(self, mask, colour, opacity=1.0):
         """Adds light: screen blend of |colour| through |mask|, never past white."""
         for _, _, a, e, cov in self._spans(mask, opacity):
             for chan, c in zip(self._channels(), colour):
                 f = c / 255.0
-                chan[a:e] = [o + (255.0 - o) * f * k for o, k in zip(chan[a:e], cov)]
+                o = chan[a:e]
+                chan[a:e] = o + (255.0 - o) * f * cov
 
     def glow(self, cx, cy, radius, colour, strength=1.0, reach=3.0, shape="soft",
              squash=1.0):
@@ -124,14 +133,12 @@ class Image:
         if x0 >= x1 or y0 >= y1:
             return
         inv = 1.0 / (radius * radius)
-        dx2 = [((x + 0.5 - cx) ** 2) * inv for x in range(x0, x1)]
-        rows = []
-        for y in range(y0, y1):
-            dy2 = ((y + 0.5 - cy) * squash) ** 2 * inv
-            if shape == "gauss":
-                rows.append([strength * math.exp(-(d + dy2)) for d in dx2])
-            else:
-                rows.append([strength / (1.0 + d + dy2) ** 1.5 for d in dx2])
+        dx2 = ((numpy.arange(x0, x1) + 0.5 - cx) ** 2) * inv
+        dy2 = numpy.array([((y + 0.5 - cy) * squash) ** 2 * inv for y in range(y0, y1)])
+        if shape == "gauss":
+            rows = strength * numpy.exp(-(dx2[numpy.newaxis, :] + dy2[:, numpy.newaxis]))
+        else:
+            rows = strength / ((1.0 + dx2)[numpy.newaxis, :] + dy2[:, numpy.newaxis]) ** 1.5
         self.screen(Mask(x0, y0, x1 - x0, rows), colour)
 
     def crop(self, x, y, width, height):
@@ -166,24 +173,16 @@ class Image:
         else:
             rng = random.Random(dither_seed)
             tile = [[rng.random() for _ in range(64)] for _ in range(64)]
+            # Each tile row repeated across the picture's width.
+            tile = [numpy.array((t * (w // 64 + 1))[:w]) for t in tile]
         out = []
         for y in range(self.height):
             a = y * w
-            if tile is None:
-                noise = [0.5] * w
-            else:
-                t = tile[y & 63]
-                noise = (t * (w // 64 + 1))[:w]
-            chans = []
-            for ch in (self.r, self.g, self.b):
-                if tile is None:
-                    vals = [int(v + 0.5) for v in ch[a:a + w]]
-                else:
-                    vals = [int(v + n) for v, n in zip(ch[a:a + w], noise)]
-                if min(vals) < 0 or max(vals) > 255:
-                    vals = [0 if v < 0 else 255 if v > 255 else v for v in vals]
-                chans.append(vals)
-            out.append(tuple(chans))
+            noise = 0.5 if tile is None else tile[y & 63]
+            # int() of each value: truncation toward zero, then clamped.
+            chans = tuple(numpy.clip(numpy.trunc(ch[a:a + w] + noise), 0, 255).astype(int).tolist()
+                          for ch in (self.r, self.g, self.b))
+            out.append(chans)
         return out
 
 
@@ -267,13 +266,9 @@ def polygon_mask(contours, samples=8):
                     start = x
                 elif before != 0 and wind == 0:
                     _span(acc, frac, start, x, weight, width)
-        run = 0.0
-        row = [0.0] * width
-        for i in range(width):
-            run += acc[i]
-            c = run + frac[i]
-            row[i] = 1.0 if c > 1.0 else c
-        rows.append(row)
+        # The running sum of the differences, added up left to right as value by value.
+        c = numpy.cumsum(acc[:width]) + numpy.array(frac[:width])
+        rows.append(numpy.where(c > 1.0, 1.0, c))
     return Mask(bx, by, width, rows)
 
 

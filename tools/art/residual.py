@@ -13,6 +13,8 @@ picture.
 import array
 import math
 
+import numpy
+
 import encoders
 
 # How far, in levels of 0..255, a channel of the shown picture may be from the drawing.
@@ -38,14 +40,14 @@ def _phases(source, target):
 
 def _widen(row, width, target, n, m, phases):
     """One row of RGB bytes enlarged across to |target| pixels, scaled by the total."""
-    padded = row[:3] + row + row[-3:]
-    wide = [0] * (3 * target)
+    padded = numpy.frombuffer(row[:3] + row + row[-3:], dtype=numpy.uint8).astype(numpy.int64)
+    wide = numpy.zeros(3 * target, dtype=numpy.int64)
     for p, (first, wa, wb) in enumerate(phases):
         count = (target - p + m - 1) // m
         for c in range(3):
             upper = padded[3 * first + c::3 * n][:count]
             lower = padded[3 * (first + 1) + c::3 * n][:count]
-            wide[3 * p + c::3 * m] = [a * wa + b * wb for a, b in zip(upper, lower)]
+            wide[3 * p + c::3 * m] = upper * wa + lower * wb
     return wide
 
 
@@ -64,8 +66,8 @@ def enlarge(rows, width, height, target_width, target_height):
     lanes = 3 * target_width
     half = int.from_bytes(array.array("Q", [total // 2] * lanes).tobytes(), "little")
     reciprocal = -(-(1 << 32) // total)
-    wide = [int.from_bytes(array.array("Q", _widen(row, width, target_width, n, m, across))
-                           .tobytes(), "little") for row in rows]
+    wide = [int.from_bytes(_widen(row, width, target_width, n, m, across).astype("<u8").tobytes(),
+                           "little") for row in rows]
     wide = [wide[0]] + wide + [wide[-1]]
     out = [None] * target_height
     for p, (first, wa, wb) in enumerate(down):
@@ -97,8 +99,12 @@ _TABLE = _difference_table(ERROR_BOUND)
 
 def differences(predicted, drawn):
     """Rows of stored differences for the |drawn| rows given the |predicted| ones."""
-    table = _TABLE
-    return [bytes([table[(u << 8) | n] for u, n in zip(p, d)]) for p, d in zip(predicted, drawn)]
+    table = numpy.frombuffer(_TABLE, dtype=numpy.uint8)
+    out = []
+    for p, d in zip(predicted, drawn):
+        u = numpy.frombuffer(p, dtype=numpy.uint8).astype(numpy.intp)
+        out.append(table[(u << 8) | numpy.frombuffer(d, dtype=numpy.uint8)].tobytes())
+    return out
 
 
 def compose(predicted, stored):

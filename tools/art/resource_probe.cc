@@ -5,6 +5,8 @@
 //   string 200 Orbavintel浏览器 v1.0        (through LoadStringW: the loader picks the table)
 //   table 2052 219 安装失败，...            (every id of both tables, by explicit language)
 //   bitmap 102 1000x600 24                 (decoded as the installer decodes it)
+//   composed 2102 1500x900 SHA256          (a larger set's page picture as the installer
+//                                           composes it: SHA-256 of its RGB rows, top-down)
 //   icon-entry 48x48 8                     (the icon group's directory, in order)
 //   icon-load 32 ok 32                     (LoadImageW at a size: the width it gave)
 //   version FileDescription Orbavintel Browser Installer
@@ -18,10 +20,13 @@
 #include <string>
 #include <vector>
 
+#include "base/hex.h"
+#include "base/sha256.h"
 #include "base/win/scoped_handle.h"
 #include "base/win/text_conversion.h"
 #include "installer/ui/gdi_handles.h"
 #include "installer/ui/png_picture.h"
+#include "installer/ui/scaled_picture.h"
 #include "installer/ui/resources/resource_ids.h"
 
 namespace {
@@ -90,6 +95,41 @@ void PrintBitmaps() {
     GetObjectW(image.get(), sizeof(bitmap), &bitmap);
     PrintLine(L"bitmap " + std::to_wstring(id) + L" " + std::to_wstring(bitmap.bmWidth) + L"x" +
               std::to_wstring(bitmap.bmHeight) + L" " + std::to_wstring(bitmap.bmBitsPixel));
+  }
+}
+
+void PrintComposedPictures() {
+  for (const PictureSet& set : kPictureSets) {
+    if (set.idOffset == 0)
+      continue;
+    for (int id = IDB_PAGE_DEFAULT; id <= IDB_PAGE_FINISHED; ++id) {
+      const std::wstring name = L"composed " + std::to_wstring(id + set.idOffset) + L" ";
+      UniqueBitmap picture =
+          LoadScaledPicture(GetModuleHandleW(nullptr), id, DisplayScale(set.dpi));
+      DIBSECTION section = {};
+      if (!picture || GetObjectW(picture.get(), sizeof(section), &section) != sizeof(section) ||
+          !section.dsBm.bmBits || section.dsBm.bmBitsPixel != 24) {
+        PrintLine(name + L"<missing>");
+        continue;
+      }
+      const int width = section.dsBm.bmWidth;
+      const int height = section.dsBm.bmHeight;
+      const int stride = (width * 3 + 3) / 4 * 4;
+      const uint8_t* bits = static_cast<const uint8_t*>(section.dsBm.bmBits);
+      Sha256Hasher hasher;
+      std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
+      // The decoder's rows are top-down, blue first.
+      for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+          for (int c = 0; c < 3; ++c)
+            row[x * 3 + c] = bits[y * stride + x * 3 + 2 - c];
+        }
+        hasher.Update(row.data(), row.size());
+      }
+      const std::string digest = HexEncode(hasher.Finish(), HexLetters::kLower);
+      PrintLine(name + std::to_wstring(width) + L"x" + std::to_wstring(height) + L" " +
+                std::wstring(digest.begin(), digest.end()));
+    }
   }
 }
 
@@ -171,6 +211,7 @@ void PrintVersion() {
 int wmain() {
   PrintStrings();
   PrintBitmaps();
+  PrintComposedPictures();
   PrintIcon();
   PrintVersion();
   return 0;

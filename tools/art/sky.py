@@ -3,6 +3,8 @@
 import math
 import random
 
+import numpy
+
 from raster import Mask, clamp01, mix, smoothstep
 
 # Sky colours from the zenith (0) to the horizon (1); the same stops for every picture, so
@@ -38,23 +40,25 @@ class ValueNoise:
         self.values = [rng.random() for _ in range(size * size)]
 
     def at(self, x, y):
+        """The noise at arrays of points |x|, |y|."""
         n = self.size
-        xi, yi = math.floor(x), math.floor(y)
+        xi, yi = numpy.floor(x), numpy.floor(y)
         fx, fy = x - xi, y - yi
         fx = fx * fx * (3 - 2 * fx)
         fy = fy * fy * (3 - 2 * fy)
-        x0, y0 = xi % n, yi % n
+        x0, y0 = xi.astype(numpy.int64) % n, yi.astype(numpy.int64) % n
         x1, y1 = (x0 + 1) % n, (y0 + 1) % n
-        v = self.values
+        v = numpy.array(self.values)
         a = v[y0 * n + x0] + (v[y0 * n + x1] - v[y0 * n + x0]) * fx
         b = v[y1 * n + x0] + (v[y1 * n + x1] - v[y1 * n + x0]) * fx
         return a + (b - a) * fy
 
     def fbm(self, x, y, octaves=5):
+        """|octaves| octaves of the noise at arrays of points, each finer and fainter."""
         total = 0.0
         amp = 0.5
         for _ in range(octaves):
-            total += amp * self.at(x, y)
+            total = total + amp * self.at(x, y)
             x, y = x * 2.03 + 17.1, y * 2.03 + 5.3
             amp *= 0.5
         return total / (1.0 - 0.5 ** octaves)
@@ -64,16 +68,15 @@ def _upsample(grid, gw, gh, cell, width, height):
     """Bilinear enlargement of a coarse row-major |grid| (gw x gh, |cell| pixels apart):
     yields, for each pixel row, the two enlarged grid rows it lies between and its weight
     of the lower one, or None where both rows are all zero."""
-    xs = []
-    for x in range(width):
-        gx = min((x + 0.5) / cell, gw - 1.0001)
-        i = int(gx)
-        xs.append((i, gx - i))
+    gx = numpy.minimum((numpy.arange(width) + 0.5) / cell, gw - 1.0001)
+    i = gx.astype(numpy.int64)
+    f = gx - i
     wide = []
     for j in range(gh):
         row = grid[j * gw:(j + 1) * gw]
         if any(row):
-            wide.append([row[i] + (row[i + 1] - row[i]) * f for i, f in xs])
+            row = numpy.array(row)
+            wide.append(row[i] + (row[i + 1] - row[i]) * f)
         else:
             wide.append(None)
     for y in range(height):
@@ -83,7 +86,14 @@ def _upsample(grid, gw, gh, cell, width, height):
         if a is None and b is None:
             yield None
             continue
-        yield (a or [0.0] * width, b or [0.0] * width, gy - j)
+        yield (numpy.zeros(width) if a is None else a, numpy.zeros(width) if b is None else b,
+               gy - j)
+
+
+def _smoothstep_many(e0, e1, x):
+    """smoothstep() for an array."""
+    t = numpy.clip((x - e0) / (e1 - e0), 0.0, 1.0)
+    return t * t * (3.0 - 2.0 * t)
 
 
 def band_distance(x, y, band):
@@ -107,24 +117,23 @@ def paint_nebula(img, seed, band, strength=1.0, bottom=None, scale=1.0):
     shape = ValueNoise(seed)
     tint = ValueNoise(seed + 1)
     width = band[2]
-    r, g, b = [], [], []
     violet = (120.0, 72.0, 200.0)
     teal = (40.0, 150.0, 196.0)
-    for j in range(gh):
-        for i in range(gw):
-            x, y = i * cell / scale, j * cell / scale
-            d = band_distance(x, y, band)
-            wob = (shape.fbm(x / 260.0 + 3.0, y / 260.0) - 0.5) * width
-            core = math.exp(-((d + wob) / width) ** 2)
-            cloud = shape.fbm(x / 120.0, y / 120.0)
-            cloud = clamp01((cloud - 0.35) * 1.9) ** 1.6
-            k = strength * core * (0.25 + 0.75 * cloud)
-            if bottom is not None:
-                k *= 1.0 - smoothstep(bottom - 120, bottom, y)
-            c = mix(violet, teal, smoothstep(0.35, 0.65, tint.fbm(x / 300.0, y / 300.0)))
-            r.append(k * c[0] / 255.0)
-            g.append(k * c[1] / 255.0)
-            b.append(k * c[2] / 255.0)
+    # Every cell at once, row by row, in the same operations as cell by cell.
+    cols, rows = numpy.meshgrid(numpy.arange(gw), numpy.arange(gh))
+    x, y = (cols.ravel() * cell) / scale, (rows.ravel() * cell) / scale
+    (x0, y0), (x1, y1), _ = band
+    dx, dy = x1 - x0, y1 - y0
+    d = ((x - x0) * dy - (y - y0) * dx) / math.hypot(dx, dy)
+    wob = (shape.fbm(x / 260.0 + 3.0, y / 260.0) - 0.5) * width
+    core = numpy.exp(-(((d + wob) / width) ** 2))
+    cloud = shape.fbm(x / 120.0, y / 120.0)
+    cloud = numpy.clip((cloud - 0.35) * 1.9, 0.0, 1.0) ** 1.6
+    k = strength * core * (0.25 + 0.75 * cloud)
+    if bottom is not None:
+        k = k * (1.0 - _smoothstep_many(bottom - 120, bottom, y))
+    t = _smoothstep_many(0.35, 0.65, tint.fbm(x / 300.0, y / 300.0))
+    r, g, b = ((k * (c0 + (c1 - c0) * t) / 255.0).tolist() for c0, c1 in zip(violet, teal))
     w = img.width
     for chan, grid in ((img.r, r), (img.g, g), (img.b, b)):
         for y, rows in enumerate(_upsample(grid, gw, gh, cell, w, img.height)):
@@ -132,8 +141,9 @@ def paint_nebula(img, seed, band, strength=1.0, bottom=None, scale=1.0):
                 continue  # no light: screening with zero leaves every value as it is
             a = y * w
             lower, upper, f = rows
-            chan[a:a + w] = [o + (255.0 - o) * (p + (q - p) * f)
-                             for o, p, q in zip(chan[a:a + w], lower, upper)]
+            p = numpy.asarray(lower)
+            o = chan[a:a + w]
+            chan[a:a + w] = o + (255.0 - o) * (p + (numpy.asarray(upper) - p) * f)
 
 
 STAR_TINTS = [(255.0, 255.0, 255.0), (200.0, 220.0, 255.0), (175.0, 200.0, 255.0),
@@ -145,8 +155,9 @@ def _stamp(img, x, y, sigma, colour, strength, px=1.0):
     x0, x1 = int(x - reach), int(x + reach) + 1
     y0, y1 = int(y - reach), int(y + reach) + 1
     inv = 1.0 / (2.0 * sigma * sigma)
-    rows = [[strength * math.exp(-((i + 0.5 - x) ** 2 + (j + 0.5 - y) ** 2) * inv)
-             for i in range(x0, x1)] for j in range(y0, y1)]
+    across = (numpy.arange(x0, x1) + 0.5 - x) ** 2
+    down = (numpy.arange(y0, y1) + 0.5 - y) ** 2
+    rows = strength * numpy.exp(-(across[numpy.newaxis, :] + down[:, numpy.newaxis]) * inv)
     img.screen(Mask(x0, y0, x1 - x0, rows), colour)
 
 

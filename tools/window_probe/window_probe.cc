@@ -6,7 +6,8 @@
 //   window_probe gone CLASS [TIMEOUT_MS]        waits until no such window exists
 //   window_probe click CLASS X Y                posts move, press and release at client X, Y
 //   window_probe move CLASS X Y                 posts a mouse move to client X, Y
-//   window_probe post CLASS MESSAGE WPARAM      posts MESSAGE (decimal) with WPARAM, lParam 0
+//   window_probe post CLASS MESSAGE WPARAM [LPARAM]  posts MESSAGE (decimal), lParam 0 by default
+//   window_probe send CLASS MESSAGE WPARAM [LPARAM]  the same, sent (5 s at most)
 //   window_probe edit CLASS TEXT                sets the text of the window's Edit child
 //   window_probe dialog [TIMEOUT_MS]            waits for a message box: caption, text, icon
 //   window_probe dismiss [TIMEOUT_MS]           presses the message box's OK button
@@ -188,12 +189,17 @@ int wmain(int argc, wchar_t** argv) {
     }
     return 0;
   }
-  if (command == L"post" && argc >= 5) {
+  if ((command == L"post" || command == L"send") && argc >= 5) {
     HWND window = FindByClass(argv[2], 10000);
     if (!window)
       return 1;
-    return ::PostMessageW(window, static_cast<UINT>(_wtoi(argv[3])),
-                          static_cast<WPARAM>(_wtoi(argv[4])), 0)
+    const UINT message = static_cast<UINT>(_wtoi(argv[3]));
+    const WPARAM wParam = static_cast<WPARAM>(_wtoi64(argv[4]));
+    const LPARAM lParam = argc >= 6 ? static_cast<LPARAM>(_wtoi64(argv[5])) : 0;
+    if (command == L"post")
+      return ::PostMessageW(window, message, wParam, lParam) ? 0 : 1;
+    DWORD_PTR answer = 0;
+    return ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &answer)
                ? 0
                : 1;
   }
