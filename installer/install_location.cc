@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/win/debug_output.h"
+#include "base/win/scoped_com.h"
 #include "base/win/scoped_handle.h"
 
 namespace {
@@ -22,12 +23,12 @@ using UniqueItemIdList = UniqueAny<PIDLIST_ABSOLUTE, ::CoTaskMemFree>;
 
 // The parsing name of |item| under the desktop, or the file-system path as a fallback.
 bool ItemPath(PIDLIST_ABSOLUTE item, std::wstring& path) {
-  IShellFolder* desktop = nullptr;
-  if (FAILED(::SHGetDesktopFolder(&desktop)) || !desktop)
+  ComPointer<IShellFolder> desktop;
+  if (FAILED(::SHGetDesktopFolder(desktop.Receive())) || !desktop)
     return false;
   bool found = false;
   STRRET name = {};
-  if (SUCCEEDED(desktop->GetDisplayNameOf(item, SHGDN_FORPARSING, &name)) &&
+  if (SUCCEEDED(desktop.get()->GetDisplayNameOf(item, SHGDN_FORPARSING, &name)) &&
       name.uType == STRRET_WSTR && name.pOleStr) {
     path = name.pOleStr;
     ::CoTaskMemFree(name.pOleStr);
@@ -39,7 +40,6 @@ bool ItemPath(PIDLIST_ABSOLUTE item, std::wstring& path) {
       found = true;
     }
   }
-  desktop->Release();
   return found;
 }
 

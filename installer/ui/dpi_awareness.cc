@@ -1,6 +1,7 @@
 #include "installer/ui/dpi_awareness.h"
 
 #include "base/win/debug_output.h"
+#include "base/win/system_library.h"
 #include "installer/ui/display_scale.h"
 
 namespace {
@@ -18,24 +19,16 @@ using DpiForSystemFunction = UINT(WINAPI*)();
 using DpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 
 template <typename Function>
-Function Lookup(HMODULE module, const char* name) {
-  if (!module)
-    return nullptr;
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
-template <typename Function>
 Function User32Function(const char* name) {
-  return Lookup<Function>(::GetModuleHandleW(L"user32.dll"), name);
+  return GetSystemFunction<Function>(L"user32.dll", name);
 }
 
-// shcore.dll exists from Windows 8.1 on; loaded from the system folder and never freed, as
-// the process keeps asking it for monitor scales.
+// shcore.dll exists from Windows 8.1 on; kept loaded, as the process keeps asking it for
+// monitor scales.
 template <typename Function>
 Function ShcoreFunction(const char* name) {
-  static const HMODULE shcore =
-      ::LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  return Lookup<Function>(shcore, name);
+  static const HMODULE shcore = LoadSystemLibrary(L"shcore.dll");
+  return GetLibraryFunction<Function>(shcore, name);
 }
 
 int SystemDpi() {

@@ -4,6 +4,7 @@
 #include <wincodec.h>
 
 #include "base/win/debug_output.h"
+#include "base/win/scoped_com.h"
 
 namespace {
 
@@ -23,31 +24,6 @@ const GUID kPixelFormat24bppBgr = {0x6fddc324,
                                    0x4e03,
                                    0x4bfe,
                                    {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0c}};
-
-template <typename Interface>
-struct ComTraits {
-  using Type = Interface*;
-  static Type Invalid() { return nullptr; }
-  static bool IsValid(Type p) { return p != nullptr; }
-  static void Close(Type p) { p->Release(); }
-};
-template <typename Interface>
-using ComPointer = ScopedResource<ComTraits<Interface>>;
-
-// COM for the duration of one decode, unless the thread has it already (in any apartment).
-class ScopedCom {
- public:
-  ScopedCom() : result(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ScopedCom() {
-    if (SUCCEEDED(result))
-      ::CoUninitialize();
-  }
-  ScopedCom(const ScopedCom&) = delete;
-  ScopedCom& operator=(const ScopedCom&) = delete;
-
- private:
-  HRESULT result;
-};
 
 struct ResourceBytes {
   const BYTE* data = nullptr;
@@ -104,7 +80,7 @@ UniqueBitmap DecodePngResource(HINSTANCE instance, int id, const wchar_t* type) 
   const ResourceBytes png = FindPng(instance, id, type);
   if (!png.data)
     return UniqueBitmap();
-  const ScopedCom com;
+  const ScopedComApartment com;
   UINT width = 0;
   UINT height = 0;
   const ComPointer<IWICFormatConverter> converter = OpenBgr(png, &width, &height);
