@@ -47,7 +47,8 @@ void PresentBackBuffer(HDC paintDc) {
 
 void ReleaseBackBuffer() {
   BackBuffer& buffer = TheBackBuffer();
-  // The device context goes first: deleting it frees the bitmap selected into it.
+  // The device context goes first: a bitmap still selected into one cannot be deleted, and
+  // deleting the context does not free the bitmap, which goes next.
   buffer.dc.reset();
   buffer.bitmap.reset();
   buffer.width = 0;

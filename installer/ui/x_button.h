@@ -12,7 +12,8 @@ enum class ButtonState : int { kNormal = 0, kHover = 1, kPressed = 2, kDisabled 
 
 // A rounded rectangle with an optional image and centred text, drawn in the look of its
 // current state; also serves as text link, image button and check-box face. Pens, brushes,
-// bitmaps and the font are made on first need and kept, so repaints allocate nothing.
+// bitmaps and the font are made on first need and kept until the scale or the font changes,
+// so repaints at one scale allocate nothing.
 // A colour of 0 means "none" for fills and borders.
 class XButton : public XView {
  public:

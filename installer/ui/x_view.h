@@ -148,7 +148,8 @@ class XView {
   bool hitTestable = true;
   // Whether HitTest looks at the children at all.
   bool searchChildren = true;
-  // Font settings used by buttons, at 96 DPI; a height of 0 or less means 32.
+  // Font settings of the views that draw text (buttons, labels), at 96 DPI. A button takes a
+  // height of 0 or less as 32; a label uses the height as given.
   int fontHeight = 0;
   bool underline = false;
   // Whether Tab may stop here.
