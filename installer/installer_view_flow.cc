@@ -3,6 +3,8 @@
 #include <string>
 
 #include "base/win/debug_output.h"
+#include "base/win/module_path.h"
+#include "base/win/text_conversion.h"
 #include "client_state/client_state_registry.h"
 #include "installer/exit_codes.h"
 #include "installer/install_location.h"
@@ -22,12 +24,12 @@ bool IsSuccessfulSetup(uint32_t result) {
   return result <= 2;
 }
 
-// The file name of the running program in the narrow code page: what follows the last
-// '/' or '\' of its path.
+// The file name of the running program in the ANSI code page: what follows the last '/' or
+// '\' of its path, cut to a path buffer's length as the narrow module-name call cuts it.
 std::string OwnFileName() {
-  char path[MAX_PATH] = {};
-  const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  const std::string full(path, length < MAX_PATH ? length : MAX_PATH - 1);
+  std::string full = WideToAnsi(GetModulePath());
+  if (full.size() >= MAX_PATH)
+    full.resize(MAX_PATH - 1);
   const size_t slash = full.find_last_of("/\\");
   return slash == std::string::npos ? full : full.substr(slash + 1);
 }

@@ -8,5 +8,8 @@
 // replaced the way the platform replaces them; empty input gives empty output.
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
+// To the ANSI code page, as the platform's "A" functions convert what they return: characters
+// the code page lacks become its best fit or its default character.
+std::string WideToAnsi(std::wstring_view text);
 
 #endif  // BASE_WIN_TEXT_CONVERSION_H_
