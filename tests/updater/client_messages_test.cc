@@ -7,11 +7,8 @@
 #include "updater/client_version.h"
 #include "updater/client_windows.h"
 #include "updater/state_report.h"
-#include "updater/transfer_limits.h"
 #include "updater/update_messages.h"
-#include "updater/update_server.h"
 #include "updater/updater_window.h"
-#include "base/command_line.h"
 
 namespace {
 
@@ -19,7 +16,7 @@ using Posted = MessageWindow::Posted;
 using PostedList = std::vector<Posted>;
 
 // Each test starts with no clients, no updater and a fresh updater window stand-in.
-class UpdaterSpineTest : public ::testing::Test {
+class ClientMessagesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetClientWindowsForTesting();
@@ -67,7 +64,7 @@ TEST(ParseClientWindowNumberTest, AcceptsOnlyUnsigned32BitDecimal) {
   }
 }
 
-TEST_F(UpdaterSpineTest, RegisteringTwiceListsTheWindowOnceAndAcknowledgesTwice) {
+TEST_F(ClientMessagesTest, RegisteringTwiceListsTheWindowOnceAndAcknowledgesTwice) {
   RegisterClientWindow(client.get(), 0, Context());
   RegisterClientWindow(client.get(), 0, Context());
   EXPECT_EQ(client.Take(),
@@ -76,13 +73,13 @@ TEST_F(UpdaterSpineTest, RegisteringTwiceListsTheWindowOnceAndAcknowledgesTwice)
   EXPECT_EQ(client.Take(), (PostedList{{UWM_CHECKING, 0, 0}}));
 }
 
-TEST_F(UpdaterSpineTest, UpdaterWindowIsNeverItsOwnClient) {
+TEST_F(ClientMessagesTest, UpdaterWindowIsNeverItsOwnClient) {
   RegisterClientWindow(self.get(), 0, Context());
   BroadcastToClients(UWM_DOWNLOAD_COMPLETE, 0, 0);
   EXPECT_TRUE(self.Take().empty());
 }
 
-TEST_F(UpdaterSpineTest, BroadcastDropsWindowsThatCannotTakePosts) {
+TEST_F(ClientMessagesTest, BroadcastDropsWindowsThatCannotTakePosts) {
   MessageWindow doomed;
   RegisterClientWindow(client.get(), 0, Context());
   RegisterClientWindow(doomed.get(), 0, Context());
@@ -94,7 +91,7 @@ TEST_F(UpdaterSpineTest, BroadcastDropsWindowsThatCannotTakePosts) {
   EXPECT_EQ(client.Take(), (PostedList{{UWM_CHECKING, 0, 0}, {UWM_NO_UPDATE, 0, 0}}));
 }
 
-TEST_F(UpdaterSpineTest, UnregisteredWindowHearsNothingMore) {
+TEST_F(ClientMessagesTest, UnregisteredWindowHearsNothingMore) {
   RegisterClientWindow(client.get(), 0, Context());
   UnregisterClientWindow(client.get());
   client.Take();
@@ -102,7 +99,7 @@ TEST_F(UpdaterSpineTest, UnregisteredWindowHearsNothingMore) {
   EXPECT_TRUE(client.Take().empty());
 }
 
-TEST_F(UpdaterSpineTest, BeforeTheAnswerOnlyTheMaximumVersionIsUpToDate) {
+TEST_F(ClientMessagesTest, BeforeTheAnswerOnlyTheMaximumVersionIsUpToDate) {
   CreateUpdater();
   MessageWindow current;
   RegisterClientWindow(client.get(), 0xFFFFFFFF, Context());
@@ -111,7 +108,7 @@ TEST_F(UpdaterSpineTest, BeforeTheAnswerOnlyTheMaximumVersionIsUpToDate) {
   EXPECT_EQ(current.Take(), (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}}));
 }
 
-TEST_F(UpdaterSpineTest, CommandLineClientNeedsAValidNumber) {
+TEST_F(ClientMessagesTest, CommandLineClientNeedsAValidNumber) {
   CreateUpdater();
   const std::string handle = std::to_string(reinterpret_cast<uintptr_t>(client.get()));
   // 2^32 more than the handle would alias it if the number were truncated.
@@ -126,7 +123,7 @@ TEST_F(UpdaterSpineTest, CommandLineClientNeedsAValidNumber) {
   EXPECT_EQ(client.Take(), (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}, {UWM_NO_UPDATE, 0, 0}}));
 }
 
-TEST_F(UpdaterSpineTest, CommandLineClientWithInvalidVersionIsPackedAsZero) {
+TEST_F(ClientMessagesTest, CommandLineClientWithInvalidVersionIsPackedAsZero) {
   // With 0.0.0.1 the newest, every packed version but 0 is up to date.
   CreateUpdater("0.0.0.1");
   GetBrowserUpdater()->BeginCheckForTesting();
@@ -138,7 +135,7 @@ TEST_F(UpdaterSpineTest, CommandLineClientWithInvalidVersionIsPackedAsZero) {
   EXPECT_EQ(client.Take(), (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}, {UWM_NO_UPDATE, 0, 0}}));
 }
 
-TEST_F(UpdaterSpineTest, StateReportsReachClientsAndTheUpdaterWindow) {
+TEST_F(ClientMessagesTest, StateReportsReachClientsAndTheUpdaterWindow) {
   RegisterClientWindow(client.get(), 0, Context());
   client.Take();
   struct Row {
@@ -166,7 +163,7 @@ TEST_F(UpdaterSpineTest, StateReportsReachClientsAndTheUpdaterWindow) {
   }
 }
 
-TEST_F(UpdaterSpineTest, ProgressIsNeverBroadcastTwiceInARow) {
+TEST_F(ClientMessagesTest, ProgressIsNeverBroadcastTwiceInARow) {
   RegisterClientWindow(client.get(), 0, Context());
   client.Take();
   for (uint32_t percent : {0u, 0u, 5u, 5u, 5u, 60u, 100u, 100u})
@@ -184,70 +181,23 @@ TEST_F(UpdaterSpineTest, ProgressIsNeverBroadcastTwiceInARow) {
   EXPECT_EQ(GetLastProgress(), 0u);
 }
 
-TEST_F(UpdaterSpineTest, PingIsAnsweredOnlyWithAWindow) {
+TEST_F(ClientMessagesTest, PingIsAnsweredOnlyWithAWindow) {
   EXPECT_TRUE(HandleUpdaterMessage(UWM_PING - kUpdaterMessageFirst, client.get(), 0));
   EXPECT_TRUE(HandleUpdaterMessage(UWM_PING - kUpdaterMessageFirst, nullptr, 0));
   EXPECT_EQ(client.Take(), (PostedList{{UWM_PING_REPLY, 0, 0}}));
 }
 
-TEST_F(UpdaterSpineTest, UnknownOffsetsAreNotHandled) {
+TEST_F(ClientMessagesTest, UnknownOffsetsAreNotHandled) {
   for (UINT offset : {2u, 3u, 6u, 12u, 499u})
     EXPECT_FALSE(HandleUpdaterMessage(offset, client.get(), 0)) << offset;
 }
 
-TEST_F(UpdaterSpineTest, RegisterMessageUsesTheLow32BitsOfTheVersion) {
+TEST_F(ClientMessagesTest, RegisterMessageUsesTheLow32BitsOfTheVersion) {
   CreateUpdater();
   const LPARAM version = static_cast<LPARAM>(0x7FFFFFFF00000000ll | 0xFFFFFFFFll);
   EXPECT_TRUE(
       HandleUpdaterMessage(UWM_REGISTER_CLIENT - kUpdaterMessageFirst, client.get(), version));
   EXPECT_EQ(client.Take(), (PostedList{{UWM_CLIENT_REGISTERED, 0, 0}, {UWM_NO_UPDATE, 0, 0}}));
-}
-
-TEST(BrowserUpdaterTest, InstalledVersionFallsBackToZeros) {
-  // Seen through IsClientUpToDate only after an answer; here the constructor must not choke.
-  BrowserUpdater missing("", "", "", "", "");
-  BrowserUpdater garbage("abc", "x64", "stable", "pc", "en");
-  EXPECT_EQ(missing.GetState(), kIdle);
-  EXPECT_FALSE(garbage.IsClientUpToDate(Version("254.255.255.255")));
-  EXPECT_TRUE(garbage.IsClientUpToDate(Version("255.255.255.255")));
-  EXPECT_FALSE(garbage.IsClientUpToDate(Version()));
-}
-
-TEST(UpdateServerTest, SwitchReplacesTheBuiltInHost) {
-  EXPECT_EQ(GetUpdateCheckUrl(CommandLineArgs::FromString(L"p --update-server=127.0.0.1:8080")),
-            "http://127.0.0.1:8080/orbavintel/update/version_win/");
-  EXPECT_EQ(
-      GetUpdateCheckUrl(CommandLineArgs::FromString(L"p")),
-      std::string("http://") + ORBAVINTEL_UPDATE_SERVER_HOST + "/orbavintel/update/version_win/");
-  // Anything that could smuggle a path, credentials or another scheme is refused.
-  for (const char* bad :
-       {"a/b", "user@host", "host:", "host:0", "host:65536", ":80", "host:80x", "http://host"}) {
-    EXPECT_FALSE(IsValidUpdateServer(bad)) << bad;
-  }
-  EXPECT_EQ(
-      GetUpdateCheckUrl(CommandLineArgs::FromString(L"p --update-server=a/b")),
-      std::string("http://") + ORBAVINTEL_UPDATE_SERVER_HOST + "/orbavintel/update/version_win/");
-}
-
-TEST(TransferLimitsTest, SwitchesTightenThemOnlyWithPositiveNumbers) {
-  const TransferLimits defaults = GetTransferLimits(CommandLineArgs::FromString(L"p"));
-  EXPECT_EQ(defaults.checkMs, 120000u);
-  EXPECT_EQ(defaults.lowSpeedWindowMs, 60000u);
-  EXPECT_EQ(defaults.maxPackageBytes, uint64_t{ORBAVINTEL_MAX_PACKAGE_BYTES});
-  const TransferLimits shortened = GetTransferLimits(CommandLineArgs::FromString(
-      L"p --check-deadline-ms=1500 --stall-deadline-ms=1 --max-package-bytes=4096"));
-  EXPECT_EQ(shortened.checkMs, 1500u);
-  EXPECT_EQ(shortened.lowSpeedWindowMs, 1u);
-  EXPECT_EQ(shortened.maxPackageBytes, 4096u);
-  for (const wchar_t* bad : {L"0", L"-1", L"1s", L" 5", L"4294967296", L"0x10"}) {
-    const TransferLimits kept = GetTransferLimits(
-        CommandLineArgs::FromString(std::wstring(L"p --stall-deadline-ms=") + bad));
-    EXPECT_EQ(kept.lowSpeedWindowMs, 60000u) << bad;
-  }
-  // The package limit can only be lowered.
-  const TransferLimits raised = GetTransferLimits(CommandLineArgs::FromString(
-      L"p --max-package-bytes=" + std::to_wstring(ORBAVINTEL_MAX_PACKAGE_BYTES + 1)));
-  EXPECT_EQ(raised.maxPackageBytes, uint64_t{ORBAVINTEL_MAX_PACKAGE_BYTES});
 }
 
 }  // namespace
