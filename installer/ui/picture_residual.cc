@@ -1,5 +1,7 @@
 #include "installer/ui/picture_residual.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <numeric>
 #include <vector>
 
@@ -58,7 +60,9 @@ bool AddEnlarged(const PixelRows& base, const PixelRows& picture) {
   int totalY = 0;
   const std::vector<Tap> across = Taps(base.width, picture.width, &totalX);
   const std::vector<Tap> down = Taps(base.height, picture.height, &totalY);
-  const int total = totalX * totalY;
+  // In 64 bits: for sizes that share no factor the weights grow with the picture, and a
+  // weighted sum of 2000 x 1500 pixels no longer fits an int.
+  const int64_t total = int64_t{totalX} * totalY;
   const size_t values = static_cast<size_t>(picture.width) * 3;
   // The two widened source rows the current target row lies between; the rows needed
   // only move down, so each is widened once.
@@ -84,8 +88,9 @@ bool AddEnlarged(const PixelRows& base, const PixelRows& picture) {
     }
     uint8_t* out = picture.bits + static_cast<size_t>(y) * picture.stride;
     for (size_t i = 0; i < values; ++i) {
-      const int value =
-          (upper[i] * tap.firstWeight + lower[i] * tap.nextWeight + total / 2) / total;
+      const int64_t value =
+          (int64_t{upper[i]} * tap.firstWeight + int64_t{lower[i]} * tap.nextWeight + total / 2) /
+          total;
       out[i] = static_cast<uint8_t>(out[i] + value);
     }
   }
