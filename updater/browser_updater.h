@@ -100,7 +100,7 @@ class BrowserUpdater : public RequestDelegate {
   // Ends whatever has run too long (see RunWatch): a check past its deadline ends in
   // kFailed, a download below the low-speed limit counts as a failed URL, and a state that
   // waited too long for the updater's own message ends the run in kFailed. Returns false
-  // when the run is over but its stop message never arrived: the caller stops it. Sets
+  // when the run is over (its final message reported, or stopped): the caller stops it. Sets
   // |*nextLookMs| to when to look again. Window thread, whenever the time is due or the state
   // has changed.
   bool EnforceDeadlines(uint32_t* nextLookMs);

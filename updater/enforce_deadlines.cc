@@ -6,15 +6,15 @@
 
 bool BrowserUpdater::EnforceDeadlines(uint32_t* nextLookMs) {
   const UpdaterState watched = state.load();
+  // A run that has reported its end has nothing left to do: it stops now rather than wait for
+  // its own stop message, which a flood of posts queued before it would hold back.
+  if (IsRunOver(watched, IsUpdateOffered()))
+    return false;
   const RunWatch::Verdict verdict =
       watch.Look(watched, stateEnteredAt.load(), downloadReceived.load(), now(), nextLookMs);
   if (verdict == RunWatch::Verdict::kInTime)
     return true;
   if (verdict == RunWatch::Verdict::kStuck) {
-    if (IsRunOver(watched, IsUpdateOffered())) {
-      WriteDebugLineF("The stop message of state %u never arrived.\n", watched);
-      return false;
-    }
     WriteDebugLineF("The message that moves state %u on never arrived.\n", watched);
     ChangeState(kFailed, Report::kYes);
     return true;
