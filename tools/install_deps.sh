@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb imagemagick x11-apps xdotool fonts-wqy-zenhei locales
   python3 python3-pytest python3-cryptography clang libclang-rt-dev googletest openssl
-  osslsigncode tinyproxy python3-numpy
+  osslsigncode tinyproxy python3-numpy python3-pytest-xdist
 )
 
 missing=()

@@ -17,6 +17,14 @@ BUILD_DIR = pathlib.Path(os.environ.get("ORBAVINTEL_BUILD_DIR", SOURCE_DIR / "bu
 BIN_DIR = BUILD_DIR / "bin"
 WINE_RUN = SOURCE_DIR / "cmake" / "wine-run"
 
+# In a parallel run (pytest-xdist) each worker has Wine prefixes of its own, so that the
+# programs, registry and files of one worker never meet another's; its main prefix is the one
+# cmake/wine-run uses for it.
+WORKER_SUFFIX = ("-" + os.environ["PYTEST_XDIST_WORKER"]
+                 if os.environ.get("PYTEST_XDIST_WORKER") else "")
+if WORKER_SUFFIX:
+    os.environ["WINEPREFIX_OVERRIDE"] = str(BUILD_DIR / f"wineprefix{WORKER_SUFFIX}")
+
 sys.path.insert(0, str(SOURCE_DIR / "tools" / "installer_demo"))
 from xsession import start_xvfb  # noqa: E402
 
@@ -119,6 +127,20 @@ def wait_until(predicate, timeout=10.0, interval=0.05):
             return True
         time.sleep(interval)
     return predicate()
+
+
+@pytest.fixture(scope="session", autouse=True)
+def worker_wineserver():
+    """A worker's own prefix is made before its first test, whose time limits are not meant
+    for making a prefix, and keeps a wineserver up between programs; it ends with the worker
+    (the build's own one is ended by the test command)."""
+    if WORKER_SUFFIX:
+        run_wine("cmd", "/c", "exit", timeout=600)
+    yield
+    if WORKER_SUFFIX:
+        env = dict(os.environ, WINEPREFIX=os.environ["WINEPREFIX_OVERRIDE"])
+        subprocess.run(["wineserver", "-k"], env=env, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=env, stderr=subprocess.DEVNULL)
 
 
 @pytest.fixture(scope="session")

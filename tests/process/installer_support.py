@@ -18,10 +18,10 @@ import tempfile
 
 import pytest
 
-from conftest import (BUILD_DIR, WINE_RUN, WineRun, debug_lines, exe, run_wine, wait_until,
-                      wine_env, wine_path)
+from conftest import (BUILD_DIR, WINE_RUN, WORKER_SUFFIX, WineRun, debug_lines, exe, run_wine,
+                      wait_until, wine_env, wine_path)
 
-INSTALLER_PREFIX = BUILD_DIR / "wineprefix-installer"
+INSTALLER_PREFIX = BUILD_DIR / f"wineprefix-installer{WORKER_SUFFIX}"
 # The environment every Wine program of these tests gets; the display is added by gui_env.
 PREFIX_ENV = {"WINEPREFIX_OVERRIDE": str(INSTALLER_PREFIX)}
 WINDOW_CLASS = "OrbavintelInstallerWndClass"
@@ -204,6 +204,8 @@ class InstallerRun:
 def installer_prefix(xvfb_display):
     """The tests' own prefix, driving the test display; its server ends with the session."""
     PREFIX_ENV["DISPLAY"] = xvfb_display
+    # Made now, with the display, before any test's time limit runs.
+    run_wine("cmd", "/c", "exit", env=PREFIX_ENV, timeout=600)
     yield INSTALLER_PREFIX
     env = dict(os.environ, WINEPREFIX=str(INSTALLER_PREFIX))
     subprocess.run(["wineserver", "-k"], env=env, stderr=subprocess.DEVNULL)

@@ -15,7 +15,8 @@ import sys
 
 import pytest
 
-from conftest import BUILD_DIR, SOURCE_DIR, run_wine, start_xvfb, wait_until, wine_path
+from conftest import (BUILD_DIR, SOURCE_DIR, WORKER_SUFFIX, run_wine, start_xvfb, wait_until,
+                      wine_path)
 from installer_support import (CLOSE, INSTALL, TOGGLE, InstallerRun, Probe,  # noqa: F401
                                gui_env, installer_prefix, probe, start_installer)
 from keyboard_support import accessible_tree
@@ -115,7 +116,7 @@ def test_pages_at_96_dpi_are_unchanged_to_the_pixel(lang, start_installer, probe
     assert shown == {key: reference.get(key) for key in shown}, json.dumps(shown, indent=1)
 
 
-HIDPI_PREFIX = BUILD_DIR / "wineprefix-installer-hidpi"
+HIDPI_PREFIX = BUILD_DIR / f"wineprefix-installer-hidpi{WORKER_SUFFIX}"
 # Large enough for the custom page at 200 % (2000 x 1480).
 HIDPI_SCREEN = (2560, 1600)
 
@@ -247,7 +248,7 @@ def test_scaled_window_main_button_text_and_pages(dpi, lang, hidpi_env, tmp_path
         set_display_scale(hidpi_env, 96)
 
 
-SCREENS_PREFIX = BUILD_DIR / "wineprefix-installer-screens"
+SCREENS_PREFIX = BUILD_DIR / f"wineprefix-installer-screens{WORKER_SUFFIX}"
 
 
 def pixels(value, dpi):

@@ -3,6 +3,7 @@
 import contextlib
 import hashlib
 import json
+import os
 import pathlib
 import shutil
 import subprocess
@@ -15,7 +16,8 @@ from conftest import (BUILD_DIR, WINE_RUN, exe, finish, run_wine, start_wine, wa
 from local_update_server import LocalUpdateServer
 
 EDITION = "5d1c7a90e3b24f68a0c9e217b4f6d3a8"
-WINE_TEMP = BUILD_DIR / "wineprefix" / "drive_c" / "users" / "root" / "Temp"
+WINE_TEMP = (pathlib.Path(os.environ.get("WINEPREFIX_OVERRIDE", BUILD_DIR / "wineprefix")) /
+             "drive_c" / "users" / "root" / "Temp")
 PACKAGE_IN_TEMP = WINE_TEMP / "orbavintel_browser_update.exe"
 ORBAVINTEL_KEY = r"HKCU\Software\Orbavintel"
 CLIENT_STATE_KEY = (ORBAVINTEL_KEY +
