@@ -21,6 +21,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cwchar>
 #include <string>
