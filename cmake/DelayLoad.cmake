@@ -14,7 +14,7 @@ function(orbavintel_delay_load target)
       target_link_libraries(${target} PUBLIC ${library} delayimp)
       # Places the renamed address tables in a writable section of their own (see there).
       target_link_options(${target} INTERFACE
-                          "LINKER:${PROJECT_SOURCE_DIR}/cmake/delay_import.ld")
+                          "LINKER:-T,${PROJECT_SOURCE_DIR}/cmake/delay_import.ld")
       set_property(TARGET ${target} APPEND PROPERTY
                    INTERFACE_LINK_DEPENDS ${PROJECT_SOURCE_DIR}/cmake/delay_import.ld)
     else()
