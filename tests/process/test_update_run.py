@@ -50,9 +50,11 @@ class Run:
         self.messages = [line.split()[0] for line in self.lines]
         self.progress = [int(line.split()[1]) for line in self.lines
                          if line.startswith("UWM_DOWNLOAD_PROGRESS")]
-        # The updater does not wait for the package it starts, so its record may come later.
+        # The updater does not wait for the package it starts, so its record may come later;
+        # the file exists a moment before its line is written.
         if expect_launch:
-            wait_until(record_path.exists, timeout=15)
+            wait_until(lambda: record_path.exists() and record_path.read_text().endswith("\n"),
+                       timeout=15)
         self.requests = [r for r in server.requests() if r["route"] != "/control/answer"]
         self.records = ([json.loads(line) for line in record_path.read_text().splitlines()]
                         if record_path.exists() else [])
