@@ -57,7 +57,9 @@ def exported_names(library):
             dump = subprocess.run([OBJDUMP, "-p", str(path)], capture_output=True, text=True,
                                   check=True).stdout
             table = dump.split("[Ordinal/Name Pointer] Table", 1)
-            names = re.findall(r"^\s*\[\s*\d+\] (\S+)$", table[1], re.M) if len(table) > 1 else []
+            table = table[1].split("\n\n", 1)[0] if len(table) > 1 else ""
+            # binutils 2.40 prints "[   0] Name", 2.44 "[   0] +base[   1]  0000 Name".
+            names = re.findall(r"^\s*\[\s*\d+\].* (\S+)$", table, re.M)
             return [name for name in names if C_NAME.match(name)]
     return []
 
