@@ -150,9 +150,11 @@ def planted_and_ran(plant, run_program, program, also, env=None):
 def delay_loads(trace):
     """(requesting module, library) for each library a delay-load stub asked the loader for.
 
-    Wine's own libraries delay-load their dependencies (winhttp takes crypt32 on its first
-    request) by a search that ignores the program's restriction to the system folder; on
-    Windows the same loads obey it. Those loads are Wine's, told apart here by who asked.
+    Wine's own libraries delay-load their dependencies (winhttp takes crypt32: Wine 8 when a
+    request is torn down, Wine 10 on its first request) by a search that ignores the
+    program's restriction to the system folder; on Windows the same loads obey it. Those
+    loads are Wine's, told apart here by who asked; the planted copy must export what Wine
+    calls, or Wine's own call into it ends the program.
     """
     modules = {}
     asking = {}
