@@ -12,6 +12,11 @@ function(orbavintel_delay_load target)
     elseif(MINGW)
       orbavintel_delay_import_library(${dll} library)
       target_link_libraries(${target} PUBLIC ${library} delayimp)
+      # Places the renamed address tables in a writable section of their own (see there).
+      target_link_options(${target} INTERFACE
+                          "LINKER:-T,${PROJECT_SOURCE_DIR}/cmake/delay_import.ld")
+      set_property(TARGET ${target} APPEND PROPERTY
+                   INTERFACE_LINK_DEPENDS ${PROJECT_SOURCE_DIR}/cmake/delay_import.ld)
     else()
       message(FATAL_ERROR "No delay-load support for this toolchain")
     endif()
@@ -20,6 +25,12 @@ endfunction()
 
 # Makes a delay-load import library for |dll| from the exports the toolchain's own import
 # library names, and returns its target in |out|.
+#
+# The delay-load helper writes each resolved address into the library's address table, which
+# dlltool puts in .idata$5 among the loader's import tables; binutils 2.44 maps .idata
+# read-only, and the first call into the library then faults. The table's pieces are renamed
+# to .didat$5, writable data that cmake/delay_import.ld gathers in a section of its own; the
+# rest (descriptor, name table, the module handle in .data) stays where dlltool put it.
 function(orbavintel_delay_import_library dll out)
   set(name delayload_${dll})
   if(NOT TARGET ${name})
@@ -33,6 +44,8 @@ function(orbavintel_delay_import_library dll out)
               -P ${PROJECT_SOURCE_DIR}/cmake/write_import_definitions.cmake
       COMMAND ${CMAKE_DLLTOOL} --def ${definitions} --dllname ${dll}.dll
               --output-delaylib ${library}
+      COMMAND ${CMAKE_OBJCOPY} --enable-deterministic-archives
+              --rename-section .idata$5=.didat$5,contents,alloc,load,data ${library}
       DEPENDS ${PROJECT_SOURCE_DIR}/cmake/write_import_definitions.cmake
       COMMENT "Delay-load import library for ${dll}.dll"
       VERBATIM)

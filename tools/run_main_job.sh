@@ -43,8 +43,12 @@ urllib.request.urlopen(f"http://{sys.argv[1]}/control/answer",
                        data=open(sys.argv[2], "rb").read(), timeout=5).read()
 PY
 
-# A stale package from an earlier run would be started without a download.
-rm -f "$root/build/wineprefix/drive_c/users/root/Temp/orbavintel_browser_update.exe"
+# A stale package from an earlier run would be started without a download. The temporary
+# folder is asked of the prefix, as the updater asks: Wine 8 has C:\users\<user>\Temp,
+# Wine 10 C:\users\<user>\AppData\Local\Temp as Windows does.
+temp=$("$root/cmake/wine-run" cmd /c echo %TEMP% | tr -d '\r')
+temp=$("$root/cmake/wine-run" winepath -u "$temp" | tr -d '\r')
+rm -f "$temp/orbavintel_browser_update.exe"
 record=$work/package_record.jsonl
 mkdir -p "$work/1.0.0.0"
 

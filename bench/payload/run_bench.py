@@ -47,13 +47,22 @@ def write_span(stderr):
     return (stamps["end"] - stamps["start"]) * 1000
 
 
+def prefix_temp(wine_run, env):
+    """The Linux path of the prefix's temporary folder, asked of the prefix as the installer
+    asks: Wine 8 has C:\\users\\<user>\\Temp, Wine 10 C:\\users\\<user>\\AppData\\Local\\Temp."""
+    def ask(*args):
+        return subprocess.run([wine_run, *args], env=env, check=True, capture_output=True,
+                              text=True).stdout.strip()
+    return pathlib.Path(ask("winepath", "-u", ask("cmd", "/c", "echo", "%TEMP%")))
+
+
 def main():
     build = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else SOURCE_DIR / "build").resolve()
     subprocess.run(["cmake", "--build", str(build), "--target", "payload_bench"], check=True,
                    stdout=subprocess.DEVNULL)
     wine_run = str(SOURCE_DIR / "cmake" / "wine-run")
     env = dict(os.environ, WINE_BUILD_DIR=str(build), WINEDEBUG="-all,+timestamp,+debugstr")
-    temp = build / "wineprefix" / "drive_c" / "users" / os.environ.get("USER", "root") / "Temp"
+    temp = prefix_temp(wine_run, env)
     large_payload = build / "bench" / "payload" / "payload_large.exe"
 
     with tempfile.TemporaryDirectory() as work:

@@ -120,6 +120,23 @@ def wine_path(path):
     return "Z:" + str(pathlib.Path(path).resolve()).replace("/", "\\")
 
 
+_PREFIX_FOLDERS = {}
+
+
+def prefix_folder(variable, env=None):
+    """(Windows path, Linux path) of a folder as the prefix gives it to its programs, for
+    example "TEMP": asked of the prefix rather than assumed, since Wine versions differ (Wine
+    8 puts %TEMP% at C:\\users\\<user>\\Temp, Wine 10 at C:\\users\\<user>\\AppData\\Local\\Temp
+    as Windows does)."""
+    key = (variable, (env or {}).get("WINEPREFIX_OVERRIDE"))
+    if key not in _PREFIX_FOLDERS:
+        windows = run_wine("cmd", "/c", "echo", f"%{variable}%", env=env).stdout.strip()
+        assert windows and "%" not in windows, f"the prefix has no %{variable}%"
+        linux = run_wine("winepath", "-u", windows, env=env).stdout.strip()
+        _PREFIX_FOLDERS[key] = (windows.rstrip("\\"), pathlib.Path(linux))
+    return _PREFIX_FOLDERS[key]
+
+
 def wait_until(predicate, timeout=10.0, interval=0.05):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:

@@ -3,9 +3,10 @@ the custom page and its path row, and the checks before installing."""
 
 import pytest
 
-from conftest import wait_until, wine_path
+from conftest import prefix_folder, wait_until, wine_path
 from installer_support import (AGREE_TEXT, BROWSE, CHECK_BOX, CLOSE, EXPAND, INSTALL,
-                               INSTALL_PATH_KEY, TOGGLE, gui_env, installer_prefix,  # noqa: F401
+                               INSTALL_PATH_KEY, PREFIX_ENV, TOGGLE, gui_env,  # noqa: F401
+                               installer_prefix,  # noqa: F401
                                probe, reg_delete_key, reg_query, reg_set, start_installer)
 
 SHELL_FOLDERS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders"
@@ -13,10 +14,10 @@ SHELL_FOLDERS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User S
 NO_INSTALL = {"ORBAVINTEL_STANDIN_NO_INSTALL": "1", "ORBAVINTEL_STANDIN_BROWSER_SECONDS": "0"}
 
 
-def default_install_dir(probe):
-    text = probe.run("tempdir").stdout  # C:\users\<name>\Temp\ → the profile
-    profile = text.strip().split("=", 1)[1].rsplit("\\", 2)[0]
-    return profile + r"\AppData\Local\Orbavintel\Orbavintel"
+def default_install_dir():
+    """The installer's default folder under the prefix's own local application data folder,
+    asked of the prefix: the temporary folder lies elsewhere in it for each Wine version."""
+    return prefix_folder("LOCALAPPDATA", env=PREFIX_ENV)[0] + r"\Orbavintel\Orbavintel"
 
 
 def switch_line(silent, launch, default):
@@ -90,7 +91,7 @@ def test_custom_page_grows_the_window_and_return_resets_the_path(start_installer
     assert window["edit_visible"] == "1"
     # The path box spans 650 to 690; its native control sits 7 pixels inside.
     assert window["edit_rect"] == "207,657,793,683"
-    assert window["edit"] == default_install_dir(probe)
+    assert window["edit"] == default_install_dir()
     probe.edit(r"Z:\tmp\custom place")
     # The agreement row stayed where it was: its check box still answers at the same point.
     probe.click(CHECK_BOX)
@@ -104,7 +105,7 @@ def test_custom_page_grows_the_window_and_return_resets_the_path(start_installer
     probe.click(INSTALL)
     result = installer.close_when_done()
     assert "Will install to the default location.\n" in result.debug
-    assert reg_query(INSTALL_PATH_KEY, "XInstallPath") == default_install_dir(probe)
+    assert reg_query(INSTALL_PATH_KEY, "XInstallPath") == default_install_dir()
 
 
 def test_typed_path_is_recorded_exactly(start_installer, probe):

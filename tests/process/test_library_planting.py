@@ -57,7 +57,9 @@ def exported_names(library):
             dump = subprocess.run([OBJDUMP, "-p", str(path)], capture_output=True, text=True,
                                   check=True).stdout
             table = dump.split("[Ordinal/Name Pointer] Table", 1)
-            names = re.findall(r"^\s*\[\s*\d+\] (\S+)$", table[1], re.M) if len(table) > 1 else []
+            table = table[1].split("\n\n", 1)[0] if len(table) > 1 else ""
+            # binutils 2.40 prints "[   0] Name", 2.44 "[   0] +base[   1]  0000 Name".
+            names = re.findall(r"^\s*\[\s*\d+\].* (\S+)$", table, re.M)
             return [name for name in names if C_NAME.match(name)]
     return []
 
@@ -148,9 +150,11 @@ def planted_and_ran(plant, run_program, program, also, env=None):
 def delay_loads(trace):
     """(requesting module, library) for each library a delay-load stub asked the loader for.
 
-    Wine's own libraries delay-load their dependencies (winhttp takes crypt32 on its first
-    request) by a search that ignores the program's restriction to the system folder; on
-    Windows the same loads obey it. Those loads are Wine's, told apart here by who asked.
+    Wine's own libraries delay-load their dependencies (winhttp takes crypt32: Wine 8 when a
+    request is torn down, Wine 10 on its first request) by a search that ignores the
+    program's restriction to the system folder; on Windows the same loads obey it. Those
+    loads are Wine's, told apart here by who asked; the planted copy must export what Wine
+    calls, or Wine's own call into it ends the program.
     """
     modules = {}
     asking = {}

@@ -10,8 +10,8 @@ import urllib.request
 import pytest
 
 from conftest import exe, finish, run_wine, start_wine, wait_until, wine_path
-from test_update_run import (PACKAGE_IN_TEMP, WINE_TEMP, answer, release, run_update,  # noqa: F401
-                             set_answer, sha256_hex)
+from test_update_run import (answer, package_in_temp, release, run_update,  # noqa: F401
+                             set_answer, sha256_hex, wine_temp)
 
 CHECK_PATH = "/orbavintel/update/version_win/"
 # Nothing listens on the discard port: the connection is refused at once.
@@ -118,7 +118,7 @@ def test_run_level_fault_ends_with_the_right_message(release, tmp_path, case):
     assert run.messages.count("UWM_DOWNLOAD_COMPLETE") == (1 if launched or verify_failed else 0)
     assert run.downloads() == case["downloads"]
     assert len(run.records) == (1 if launched else 0)
-    assert PACKAGE_IN_TEMP.exists() == (case["left"] or verify_failed)
+    assert package_in_temp().exists() == (case["left"] or verify_failed)
 
 
 def test_reset_right_after_the_status_line_still_ends_the_run(release, tmp_path):
@@ -181,8 +181,8 @@ def test_reports_posted_by_others_never_repeat_or_skip_a_step(release, tmp_path,
                           "--timeout=60000", "--", f"--update-server={release.address}",
                           cwd=tmp_path, env={"ORBAVINTEL_STAND_IN_RECORD": wine_path(record)})
     try:
-        assert wait_until(lambda: PACKAGE_IN_TEMP.exists() and PACKAGE_IN_TEMP.stat().st_size,
-                          timeout=30)
+        package = package_in_temp()
+        assert wait_until(lambda: package.exists() and package.stat().st_size, timeout=30)
         # The updater's own window as a client would hear each report twice.
         stray = run_wine(exe("client_window.exe"), "--register-updater", f"--post={posts}",
                          "--timeout=300")
@@ -207,8 +207,9 @@ def test_reports_posted_by_others_never_repeat_or_skip_a_step(release, tmp_path,
 # is already in place. Nothing may start after the stop: no transfer, no launch.
 @pytest.mark.parametrize("heard", ["UWM_UPDATE_AVAILABLE", "UWM_DOWNLOAD_COMPLETE"])
 def test_stop_while_work_is_queued_starts_nothing(release, tmp_path, heard):
-    PACKAGE_IN_TEMP.write_bytes((release.files / "package.exe").read_bytes() + bytes(200 << 20))
-    set_answer(release, answer("2.0", sha256_hex(PACKAGE_IN_TEMP), default=[release.package_url]))
+    package = package_in_temp()
+    package.write_bytes((release.files / "package.exe").read_bytes() + bytes(200 << 20))
+    set_answer(release, answer("2.0", sha256_hex(package), default=[release.package_url]))
     record = tmp_path / "record.jsonl"
     run = run_wine(exe("client_window.exe"), f"--launch={exe('orbavintelup.exe')}",
                    f"--stop-on={heard}", "--timeout=60000", "--",
@@ -252,7 +253,7 @@ def test_two_updaters_started_together_check_once(release):
 
 def test_close_at_any_moment_of_a_download_leaves_nothing_behind(release, tmp_path):
     slow_package(release, 2)
-    before = set(WINE_TEMP.iterdir())
+    before = set(wine_temp().iterdir())
     chance = random.Random()
     for _ in range(20):
         delay = chance.randint(100, 1500)
@@ -261,4 +262,4 @@ def test_close_at_any_moment_of_a_download_leaves_nothing_behind(release, tmp_pa
                        f"--update-server={release.address}", cwd=tmp_path, timeout=60)
         lines = run.stdout.split("\n")
         assert "UPDATER_EXIT 0" in lines, f"closed after {delay} ms: {lines}"
-        assert set(WINE_TEMP.iterdir()) == before, f"closed after {delay} ms"
+        assert set(wine_temp().iterdir()) == before, f"closed after {delay} ms"

@@ -3,7 +3,6 @@
 import contextlib
 import hashlib
 import json
-import os
 import pathlib
 import shutil
 import subprocess
@@ -11,17 +10,24 @@ import urllib.request
 
 import pytest
 
-from conftest import (BUILD_DIR, WINE_RUN, exe, finish, run_wine, start_wine, wait_until,
+from conftest import (WINE_RUN, exe, finish, prefix_folder, run_wine, start_wine, wait_until,
                       wine_env, wine_path)
 from local_update_server import LocalUpdateServer
 
 EDITION = "5d1c7a90e3b24f68a0c9e217b4f6d3a8"
-WINE_TEMP = (pathlib.Path(os.environ.get("WINEPREFIX_OVERRIDE", BUILD_DIR / "wineprefix")) /
-             "drive_c" / "users" / "root" / "Temp")
-PACKAGE_IN_TEMP = WINE_TEMP / "orbavintel_browser_update.exe"
+PACKAGE_NAME = "orbavintel_browser_update.exe"
 ORBAVINTEL_KEY = r"HKCU\Software\Orbavintel"
 CLIENT_STATE_KEY = (ORBAVINTEL_KEY +
                     r"\Update\ClientState\{6F0A2C1E-7B3D-4E59-9A84-2C5D71E0B3A6}")
+
+
+def wine_temp():
+    """The Linux path of the temporary folder the updater writes its package to."""
+    return prefix_folder("TEMP")[1]
+
+
+def package_in_temp():
+    return wine_temp() / PACKAGE_NAME
 
 
 def sha256_hex(path):
@@ -44,9 +50,11 @@ class Run:
         self.messages = [line.split()[0] for line in self.lines]
         self.progress = [int(line.split()[1]) for line in self.lines
                          if line.startswith("UWM_DOWNLOAD_PROGRESS")]
-        # The updater does not wait for the package it starts, so its record may come later.
+        # The updater does not wait for the package it starts, so its record may come later;
+        # the file exists a moment before its line is written.
         if expect_launch:
-            wait_until(record_path.exists, timeout=15)
+            wait_until(lambda: record_path.exists() and record_path.read_text().endswith("\n"),
+                       timeout=15)
         self.requests = [r for r in server.requests() if r["route"] != "/control/answer"]
         self.records = ([json.loads(line) for line in record_path.read_text().splitlines()]
                         if record_path.exists() else [])
@@ -59,7 +67,7 @@ class Run:
 def release_server(tmp_path, *options):
     """A server (started with |options|) serving the stand-in package, and a clean Wine temp
     folder and registry."""
-    PACKAGE_IN_TEMP.unlink(missing_ok=True)
+    package_in_temp().unlink(missing_ok=True)
     subprocess.run([str(WINE_RUN), "reg", "delete", ORBAVINTEL_KEY, "/f"], env=wine_env(),
                    capture_output=True)
     with LocalUpdateServer(tmp_path / "server", options=options) as server:
@@ -68,7 +76,7 @@ def release_server(tmp_path, *options):
         server.package_hash = sha256_hex(package)
         server.package_url = server.url("/files/package.exe")
         yield server
-    PACKAGE_IN_TEMP.unlink(missing_ok=True)
+    package_in_temp().unlink(missing_ok=True)
 
 
 @pytest.fixture
@@ -114,11 +122,11 @@ def test_newer_version_is_downloaded_verified_and_started(release, tmp_path):
 
     # Started once, with its path as the only element, in the version folder, not elevated.
     [record] = run.records
-    assert record["command_line"] == '"C:\\users\\root\\Temp\\orbavintel_browser_update.exe"'
+    assert record["command_line"] == f'"{prefix_folder("TEMP")[0]}\\{PACKAGE_NAME}"'
     assert record["cwd"] == wine_path(tmp_path / "1.0.0.0")
     assert "Starting the update package.\n" in run.debug
     # The package stays for the next run.
-    assert sha256_hex(PACKAGE_IN_TEMP) == release.package_hash
+    assert sha256_hex(package_in_temp()) == release.package_hash
 
 
 def test_run_admin_starts_the_package_through_the_elevated_launch(release, tmp_path):
@@ -236,7 +244,7 @@ def test_wrong_digest_tries_every_url_then_ends_in_verify_failed(release, tmp_pa
 
 
 def test_verified_package_already_present_skips_the_download(release, tmp_path):
-    shutil.copyfile(release.files / "package.exe", PACKAGE_IN_TEMP)
+    shutil.copyfile(release.files / "package.exe", package_in_temp())
     set_answer(release, answer("2.0", release.package_hash, default=[release.package_url]))
     run = run_update(release, tmp_path)
     assert run.downloads() == []
@@ -246,11 +254,11 @@ def test_verified_package_already_present_skips_the_download(release, tmp_path):
 
 
 def test_stale_package_is_replaced_by_the_download(release, tmp_path):
-    PACKAGE_IN_TEMP.write_bytes(b"an older package")
+    package_in_temp().write_bytes(b"an older package")
     set_answer(release, answer("2.0", release.package_hash, default=[release.package_url]))
     run = run_update(release, tmp_path)
     assert run.downloads() == ["/files/package.exe"]
-    assert sha256_hex(PACKAGE_IN_TEMP) == release.package_hash
+    assert sha256_hex(package_in_temp()) == release.package_hash
     assert len(run.records) == 1
 
 
@@ -277,8 +285,8 @@ def test_client_registering_during_a_download_hears_the_last_percentage(release,
                           "--timeout=60000", "--", f"--update-server={release.address}",
                           cwd=tmp_path)
     try:
-        assert wait_until(lambda: PACKAGE_IN_TEMP.exists() and PACKAGE_IN_TEMP.stat().st_size,
-                          timeout=30)
+        package = package_in_temp()
+        assert wait_until(lambda: package.exists() and package.stat().st_size, timeout=30)
         late = run_wine(exe("client_window.exe"), "--register", "--version=1.0",
                         "--timeout=1000", "--stay").stdout.split("\n")
     finally:

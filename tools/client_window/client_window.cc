@@ -23,6 +23,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cwchar>
 #include <string>
