@@ -55,7 +55,8 @@ class PeImage:
             raise ValueError(f"RVA {rva:#x} lies in no section")
         start = rva - section.rva
         end = min(start + size, section.raw_size)
-        data = self.data[section.raw_offset + start:section.raw_offset + end] if end > start else b""
+        first, last = section.raw_offset + start, section.raw_offset + end
+        data = self.data[first:last] if end > start else b""
         return data.ljust(size, b"\0")
 
     def delay_descriptors(self):
