@@ -94,27 +94,27 @@ class Image:
             a = y * self.width + mask.x + i0
             yield y, mask.x + i0, a, a + (i1 - i0), cov
 
-    def _channels(self):
+    def channels(self):
         return (self.r, self.g, self.b)
 
     def blend(self, mask, colour, opacity=1.0):
         """Paints |colour| over the picture through the coverage of |mask|."""
         for _, _, a, e, cov in self._spans(mask, opacity):
-            for chan, c in zip(self._channels(), colour):
+            for chan, c in zip(self.channels(), colour):
                 o = chan[a:e]
                 chan[a:e] = o + (c - o) * cov
 
     def blend_shaded(self, mask, shader, opacity=1.0):
         """Like blend, with colours from |shader|(x0, count, y) -> (reds, greens, blues)."""
         for y, x0, a, e, cov in self._spans(mask, opacity):
-            for chan, shades in zip(self._channels(), shader(x0, e - a, y)):
+            for chan, shades in zip(self.channels(), shader(x0, e - a, y)):
                 o = chan[a:e]
                 chan[a:e] = o + (numpy.asarray(shades, dtype=float) - o) * cov
 
     def screen(self, mask, colour, opacity=1.0):
         """Adds light: screen blend of |colour| through |mask|, never past white."""
         for _, _, a, e, cov in self._spans(mask, opacity):
-            for chan, c in zip(self._channels(), colour):
+            for chan, c in zip(self.channels(), colour):
                 f = c / 255.0
                 o = chan[a:e]
                 chan[a:e] = o + (255.0 - o) * f * cov
