@@ -33,13 +33,25 @@ class Range:
     def __init__(self, heights, summits, owners):
         self.heights = heights  # crest row at SUB samples per pixel column
         self.summits = summits  # (x, crest row, spine lean, spine phase) per mountain
-        # Per pixel column: (flank row, mountain index) of every mountain over it, tallest
-        # first; a pixel belongs to the tallest mountain whose flank lies above it, so
-        # taller mountains stand in front of the smaller ones beside them.
+        # Per pixel column: the flank rows and indices of the mountains over it, tallest
+        # first, as two arrays of one row per column; a pixel belongs to the tallest
+        # mountain whose flank lies above it, so taller mountains stand in front of the
+        # smaller ones beside them.
         self.owners = owners
 
     def crest(self, x):
         return self.heights[min(len(self.heights) - 1, max(0, int(x * SUB)))]
+
+
+def _owners(flanks, order):
+    """Per pixel column, its |flanks| (one per mountain) and their mountains sorted by
+    |order| (one key per mountain), then by flank row, then by mountain: (flank rows,
+    mountains), one row of each per column."""
+    index = numpy.broadcast_to(numpy.arange(flanks.shape[1]), flanks.shape)
+    keys = numpy.broadcast_to(numpy.array(order, dtype=float), flanks.shape)
+    ranked = numpy.lexsort((index, flanks, keys), axis=-1)
+    return (numpy.take_along_axis(flanks, ranked, axis=-1),
+            numpy.take_along_axis(index, ranked, axis=-1))
 
 
 def ridge(seed, width, base, amplitude, peaks=7, jag=10.0, envelope=None, roughness=0.62,
@@ -61,33 +73,28 @@ def ridge(seed, width, base, amplitude, peaks=7, jag=10.0, envelope=None, roughn
         skew = rng.uniform(0.7, 1.35)
         mountains.append((x, height, spread * skew, spread / skew))
     levels = 12
-    noise = _detail(rng, levels, roughness)
+    noise = numpy.array(_detail(rng, levels, roughness))
     n = 1 << levels
     samples = round(width * scale) * SUB
-    heights = []
-    owners = []
-    for k in range(samples):
-        x = (k + 0.5) / SUB / scale
-        top = 0.0
-        over = []
-        for m, (px, height, left, right) in enumerate(mountains):
-            d = (px - x) / left if x < px else (x - px) / right
-            if d < 1.0:
-                v = height * (1.0 - d) ** 1.35
-                if v > top:
-                    top = v
-            else:
-                # Past its foot the flank keeps falling, so every pixel of the layer
-                # below has a mountain it belongs to.
-                v = -height * 0.6 * (d - 1.0)
-            over.append((-height, (base - v) * scale, m))
-        f = (k + 0.5) / samples * n
-        i = min(int(f), n - 1)
-        grain = noise[i] + (noise[i + 1] - noise[i]) * (f - i)
-        rough = 0.35 + 0.65 * min(1.0, top / (amplitude * 0.5 + 1))
-        heights.append((base - top - jag * grain * rough) * scale)
-        if k % SUB == SUB // 2:
-            owners.append([(flank, m) for _, flank, m in sorted(over)])
+    x = (numpy.arange(samples) + 0.5) / SUB / scale
+    top = numpy.zeros(samples)
+    over = []
+    for px, height, left, right in mountains:
+        d = numpy.where(x < px, (px - x) / left, (x - px) / right)
+        inside = d < 1.0
+        with numpy.errstate(invalid="ignore"):
+            v = numpy.where(inside, height * (1.0 - d) ** 1.35, 0.0)
+        top = numpy.maximum(top, v)
+        # Past its foot the flank keeps falling, so every pixel of the layer below has a
+        # mountain it belongs to.
+        v = numpy.where(inside, v, -height * 0.6 * (d - 1.0))
+        over.append((base - v) * scale)
+    f = (numpy.arange(samples) + 0.5) / samples * n
+    i = numpy.minimum(f.astype(numpy.int64), n - 1)
+    grain = noise[i] + (noise[i + 1] - noise[i]) * (f - i)
+    rough = 0.35 + 0.65 * numpy.minimum(1.0, top / (amplitude * 0.5 + 1))
+    heights = ((base - top - jag * grain * rough) * scale).tolist()
+    owners = _owners(numpy.array(over).T[SUB // 2::SUB], [-m[1] for m in mountains])
     summits = []
     for px, height, _, _ in mountains:
         summits.append((px * scale, (base - height) * scale, rng.uniform(-0.3, 0.3),
@@ -125,7 +132,6 @@ def paint_layer(img, mountain_range, colour, mist, mist_depth, light_x, contrast
     bottom = img.height if hidden_from is None else min(hidden_from, img.height)
     mask = silhouette_mask(heights, img.width, bottom)
     crest = sum(heights) / len(heights)
-    owners = mountain_range.owners
     summits = mountain_range.summits
     lit_colour = mix(colour, (120, 150, 230), 0.12)
     dark_colour = tuple(c * (1.0 - contrast) for c in colour)
@@ -133,8 +139,7 @@ def paint_layer(img, mountain_range, colour, mist, mist_depth, light_x, contrast
     light_x *= scale
 
     # Per pixel column, the flank rows and mountains over it, tallest first.
-    flanks = numpy.array([[flank for flank, _ in column] for column in owners])
-    mountains = numpy.array([[m for _, m in column] for column in owners])
+    flanks, mountains = mountain_range.owners
     centres = numpy.arange(img.width) + 0.5
 
     def shade(x0, count, y):
