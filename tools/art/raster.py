@@ -193,29 +193,35 @@ class Image:
             self.b[a:a + part.width] = part.b[d:d + part.width]
 
     def rows_8bit(self, dither_seed=None):
-        """Rows top-down as (reds, greens, blues) lists of ints 0..255.
+        """Rows top-down as (reds, greens, blues) lists of ints 0..255; see rgb_rows."""
+        channels = self._channels_8bit(dither_seed)
+        return [tuple(chan[y].tolist() for chan in channels) for y in range(self.height)]
+
+    def rgb_rows(self, dither_seed=None):
+        """Rows top-down as bytes of interleaved red, green and blue.
 
         With a seed, values are rounded with a fixed noise tile, which hides the banding
         that long dark gradients show in 8 bits per channel; without one, they are rounded
         to nearest so flat colours stay exact.
         """
-        w = self.width
+        pixels = numpy.stack(self._channels_8bit(dither_seed), axis=-1)
+        data = pixels.reshape(self.height, 3 * self.width)
+        return [row.tobytes() for row in data]
+
+    def _channels_8bit(self, dither_seed):
+        """The three channels as rows x columns arrays of 8-bit values."""
+        shape = (self.height, self.width)
         if dither_seed is None:
-            tile = None
+            noise = 0.5
         else:
             rng = random.Random(dither_seed)
-            tile = [[rng.random() for _ in range(64)] for _ in range(64)]
-            # Each tile row repeated across the picture's width.
-            tile = [numpy.array((t * (w // 64 + 1))[:w]) for t in tile]
-        out = []
-        for y in range(self.height):
-            a = y * w
-            noise = 0.5 if tile is None else tile[y & 63]
-            # int() of each value: truncation toward zero, then clamped.
-            chans = tuple(numpy.clip(numpy.trunc(ch[a:a + w] + noise), 0, 255).astype(int).tolist()
-                          for ch in (self.r, self.g, self.b))
-            out.append(chans)
-        return out
+            tile = numpy.array([[rng.random() for _ in range(64)] for _ in range(64)])
+            # The tile repeated across and down the picture.
+            noise = tile[numpy.arange(self.height)[:, numpy.newaxis] & 63,
+                         numpy.arange(self.width)[numpy.newaxis, :] & 63]
+        # int() of each value: truncation toward zero, then clamped.
+        return tuple(numpy.clip(numpy.trunc(chan.reshape(shape) + noise), 0, 255)
+                     .astype(numpy.uint8) for chan in self.channels())
 
 
 def _span(acc, frac, xa, xb, weight, limit):
