@@ -118,6 +118,39 @@ def silhouette_mask(heights, width, bottom):
     return Mask(0, top, width, rows)
 
 
+def _spines(summits, ys, scale):
+    """Per row of |ys|, the column of each summit's spine: it leans and wanders as it runs
+    down from the summit."""
+    spines = []
+    for y in ys.tolist():
+        row = []
+        for sx, sy, lean, phase in summits:
+            below = y + 0.5 - sy
+            ahead = below / scale
+            wobble = (3.0 * math.sin(ahead * 0.09 + phase) +
+                      1.4 * math.sin(ahead * 0.31 + phase)) * scale
+            row.append(sx + below * lean + wobble)
+        spines.append(row)
+    return numpy.array(spines)
+
+
+def _shadows(mountain_range, ys, width, light_x, scale):
+    """Per pixel of the rows |ys|, how far it lies in shadow: 0 on the lit face of the
+    mountain it belongs to, 1 on the dark one, 0 where no mountain's flank is above it."""
+    flanks, mountains = mountain_range.owners
+    summits = mountain_range.summits
+    # Each pixel belongs to the first mountain whose flank lies above it.
+    above = flanks[numpy.newaxis] <= (ys + 0.5)[:, numpy.newaxis, numpy.newaxis]
+    first = above.argmax(axis=2)
+    owner = mountains[numpy.arange(width)[numpy.newaxis], first]
+    centres = numpy.arange(width) + 0.5
+    d = centres[numpy.newaxis] - numpy.take_along_axis(_spines(summits, ys, scale), owner, 1)
+    facing = numpy.array([sx < light_x for sx, _, _, _ in summits])
+    shadow = numpy.clip(numpy.where(facing[owner], 0.5 - d, 0.5 + d), 0.0, 1.0)
+    covered = numpy.take_along_axis(above, first[..., numpy.newaxis], 2)[..., 0]
+    return numpy.where(covered, shadow, 0.0)
+
+
 def paint_layer(img, mountain_range, colour, mist, mist_depth, light_x, contrast=0.28,
                 rim=None, scale=1.0, hidden_from=None):
     """Paints one range: |colour| at its crest, fading into |mist| |mist_depth| rows below.
@@ -132,40 +165,26 @@ def paint_layer(img, mountain_range, colour, mist, mist_depth, light_x, contrast
     bottom = img.height if hidden_from is None else min(hidden_from, img.height)
     mask = silhouette_mask(heights, img.width, bottom)
     crest = sum(heights) / len(heights)
-    summits = mountain_range.summits
     lit_colour = mix(colour, (120, 150, 230), 0.12)
     dark_colour = tuple(c * (1.0 - contrast) for c in colour)
     mist_depth *= scale
     light_x *= scale
 
-    # Per pixel column, the flank rows and mountains over it, tallest first.
-    flanks, mountains = mountain_range.owners
-    centres = numpy.arange(img.width) + 0.5
-
-    def shade(x0, count, y):
+    ys = numpy.arange(mask.y, mask.y + len(mask.rows))
+    shadow = _shadows(mountain_range, ys, img.width, light_x, scale)
+    shades = [[], [], []]
+    for y in ys.tolist():
         t = smoothstep(crest - mist_depth * 0.2, crest + mist_depth, y + 0.5)
         lit = mix(lit_colour, mist, t)
         dark = mix(dark_colour, mist, t)
-        spines = []
-        facing = []
-        for sx, sy, lean, phase in summits:
-            below = y + 0.5 - sy
-            ahead = below / scale
-            wobble = (3.0 * math.sin(ahead * 0.09 + phase) +
-                      1.4 * math.sin(ahead * 0.31 + phase)) * scale
-            spines.append(sx + below * lean + wobble)
-            facing.append(sx < light_x)
-        # Each pixel belongs to the first mountain whose flank lies above it; its shadow
-        # runs from 0 on the lit face to 1 on the dark one.
-        above = flanks[x0:x0 + count] <= y + 0.5
-        first = above.argmax(axis=1)
-        across = numpy.arange(count)
-        owner = mountains[x0:x0 + count][across, first]
-        d = centres[x0:x0 + count] - numpy.array(spines)[owner]
-        shadow = numpy.clip(numpy.where(numpy.array(facing)[owner], 0.5 - d, 0.5 + d), 0.0, 1.0)
-        shadow = numpy.where(above[across, first], shadow, 0.0)
-        steps = [dark[k] - lit[k] for k in range(3)]
-        return tuple(lit[k] + steps[k] * shadow for k in range(3))
+        for k in range(3):
+            shades[k].append((lit[k], dark[k] - lit[k]))
+    # Every row's colours at once: its lit colour plus the step to its dark one times the
+    # shadow.
+    shades = [numpy.array(s)[:, 0:1] + numpy.array(s)[:, 1:2] * shadow for s in shades]
+
+    def shade(x0, count, y):
+        return tuple(s[y - mask.y, x0:x0 + count] for s in shades)
 
     img.blend_shaded(mask, shade)
     if rim is None:
