@@ -108,13 +108,12 @@ def silhouette_mask(heights, width, bottom):
     cols = numpy.array(heights[:width * SUB]).reshape(width, SUB)
     lows = cols.min(axis=1)
     highs = cols.max(axis=1)
-    rows = []
-    for y in range(top, bottom):
-        # The SUB samples of each column added one after the other, as a Python sum would.
-        total = numpy.clip(y + 1 - cols[:, 0], 0.0, 1.0)
-        for k in range(1, SUB):
-            total = total + numpy.clip(y + 1 - cols[:, k], 0.0, 1.0)
-        rows.append(numpy.where(y + 1 <= lows, 0.0, numpy.where(y >= highs, 1.0, total / SUB)))
+    ys = numpy.arange(top, bottom)[:, numpy.newaxis]
+    # The SUB samples of each column added one after the other, as a Python sum would.
+    total = numpy.clip(ys + 1 - cols[:, 0], 0.0, 1.0)
+    for k in range(1, SUB):
+        total = total + numpy.clip(ys + 1 - cols[:, k], 0.0, 1.0)
+    rows = numpy.where(ys + 1 <= lows, 0.0, numpy.where(ys >= highs, 1.0, total / SUB))
     return Mask(0, top, width, rows)
 
 
@@ -131,7 +130,7 @@ def _spines(summits, ys, scale):
                       1.4 * math.sin(ahead * 0.31 + phase)) * scale
             row.append(sx + below * lean + wobble)
         spines.append(row)
-    return numpy.array(spines)
+    return numpy.array(spines).reshape(len(spines), len(summits))
 
 
 def _shadows(mountain_range, ys, width, light_x, scale):
