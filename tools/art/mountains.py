@@ -5,7 +5,7 @@ import random
 
 import numpy
 
-from raster import Mask, clamp01, mix, polygon_mask, smoothstep
+from raster import Mask, mix, polygon_mask, smoothstep
 
 SUB = 4  # ridge samples per pixel column, for anti-aliased silhouettes
 
@@ -189,27 +189,30 @@ def paint_layer(img, mountain_range, colour, mist, mist_depth, light_x, contrast
     if rim is None:
         return
     rim_colour, light = rim
-    rows = {}
+    grid = _rim(heights, img.width, img.height, light, scale)
+    if grid is not None:
+        img.screen(Mask(0, grid[0], img.width, grid[1]), rim_colour)
+
+
+def _rim(heights, width, height, light, scale):
+    """The coverage of a thin line of light just below the crest |heights|, as bright as
+    |light|(x) says: (its first row, its rows as one array), or None where it is nowhere."""
     reach = math.ceil(5 * scale)
     fall = 1.4 * scale
-    for x in range(img.width):
-        k = light((x + 0.5) / scale)
-        if k <= 0.003:
-            continue
-        col = heights[x * SUB:(x + 1) * SUB]
-        h = sum(col) / SUB
-        for y in range(int(h), min(img.height, int(h) + reach)):
-            d = y + 0.5 - h
-            w = clamp01(d + 0.5) * math.exp(-max(d, 0.0) / fall) * k
-            if w > 0.002:
-                rows.setdefault(y, {})[x] = w
-    if rows:
-        y0, y1 = min(rows), max(rows) + 1
-        grid = numpy.zeros((y1 - y0, img.width))
-        for y, weights in rows.items():
-            for x, w in weights.items():
-                grid[y - y0, x] = w
-        img.screen(Mask(0, y0, img.width, grid), rim_colour)
+    k = numpy.array([light((x + 0.5) / scale) for x in range(width)])
+    # The crest of each column: its SUB samples added one after the other.
+    h = numpy.array([sum(heights[x * SUB:(x + 1) * SUB]) / SUB for x in range(width)])
+    ys = h.astype(numpy.int64) + numpy.arange(reach)[:, numpy.newaxis]
+    d = ys + 0.5 - h
+    w = numpy.clip(d + 0.5, 0.0, 1.0) * numpy.exp(-numpy.maximum(d, 0.0) / fall) * k
+    kept = (k > 0.003) & (ys < height) & (w > 0.002)
+    if not kept.any():
+        return None
+    y0, y1 = int(ys[kept].min()), int(ys[kept].max()) + 1
+    grid = numpy.zeros((y1 - y0, width))
+    columns = numpy.broadcast_to(numpy.arange(width), ys.shape)
+    grid[ys[kept] - y0, columns[kept]] = w[kept]
+    return y0, grid
 
 
 def covered_from(mountain_range):
