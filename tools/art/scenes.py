@@ -247,24 +247,16 @@ def _meteor(img, hx, hy, angle, length, width, strength, px, colour=(170, 215, 2
     pad = width * 4 + 6 * px
     x0, x1 = int(min(hx, tx) - pad), int(max(hx, tx) + pad) + 1
     y0, y1 = int(min(hy, ty) - pad), int(max(hy, ty) + pad) + 1
-    rows = []
-    for y in range(y0, y1):
-        row = []
-        py = y + 0.5 - hy
-        for x in range(x0, x1):
-            px = x + 0.5 - hx
-            along = -(px * ux + py * uy)  # distance behind the head
-            across = px * uy - py * ux
-            if along < -pad or along > length:
-                row.append(0.0)
-                continue
-            f = min(max(along, 0.0) / length, 1.0)
-            w = width * (1.0 - 0.75 * f)
-            k = (1.0 - f) ** 1.8 * math.exp(-(across / w) ** 2)
-            if along < 0:
-                k *= math.exp(-(along / (width * 1.2)) ** 2)
-            row.append(strength * k)
-        rows.append(row)
+    # Every pixel of the box around the meteor at once, from its centre's offset to the head.
+    dy = numpy.arange(y0, y1)[:, numpy.newaxis] + 0.5 - hy
+    dx = numpy.arange(x0, x1)[numpy.newaxis, :] + 0.5 - hx
+    along = -(dx * ux + dy * uy)  # distance behind the head
+    across = dx * uy - dy * ux
+    f = numpy.minimum(numpy.maximum(along, 0.0) / length, 1.0)
+    w = width * (1.0 - 0.75 * f)
+    k = (1.0 - f) ** 1.8 * numpy.exp(-(across / w) ** 2)
+    k = numpy.where(along < 0, k * numpy.exp(-(along / (width * 1.2)) ** 2), k)
+    rows = numpy.where((along < -pad) | (along > length), 0.0, strength * k)
     img.screen(Mask(x0, y0, x1 - x0, rows), colour)
     img.glow(hx, hy, width * 1.6, (240, 250, 255), strength=0.9 * strength, reach=3.0,
              shape="gauss")
