@@ -409,10 +409,8 @@ def linear_shader(p0, c0, p1, c1):
     def shade(x0, count, y):
         base = ((y + 0.5 - p0[1]) * dy - p0[0] * dx) * inv
         step = dx * inv
-        ts = [clamp01(base + (x0 + i + 0.5) * step) for i in range(count)]
-        return ([c0[0] + (c1[0] - c0[0]) * t for t in ts],
-                [c0[1] + (c1[1] - c0[1]) * t for t in ts],
-                [c0[2] + (c1[2] - c0[2]) * t for t in ts])
+        ts = numpy.clip(base + (x0 + numpy.arange(count) + 0.5) * step, 0.0, 1.0)
+        return tuple(c0[k] + (c1[k] - c0[k]) * ts for k in range(3))
 
     return shade
 
@@ -423,9 +421,8 @@ def radial_shader(cx, cy, radius, c0, c1):
 
     def shade(x0, count, y):
         dy2 = (y + 0.5 - cy) ** 2
-        ts = [clamp01(math.sqrt((x0 + i + 0.5 - cx) ** 2 + dy2) * inv) for i in range(count)]
-        return ([c0[0] + (c1[0] - c0[0]) * t for t in ts],
-                [c0[1] + (c1[1] - c0[1]) * t for t in ts],
-                [c0[2] + (c1[2] - c0[2]) * t for t in ts])
+        ts = numpy.clip(numpy.sqrt((x0 + numpy.arange(count) + 0.5 - cx) ** 2 + dy2) * inv,
+                        0.0, 1.0)
+        return tuple(c0[k] + (c1[k] - c0[k]) * ts for k in range(3))
 
     return shade
