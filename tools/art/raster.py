@@ -224,31 +224,9 @@ class Image:
                      .astype(numpy.uint8) for chan in self.channels())
 
 
-def _span(acc, frac, xa, xb, weight, limit):
-    """Adds coverage |weight| for [xa, xb) to a difference row |acc| and edge row |frac|."""
-    if xa < 0.0:
-        xa = 0.0
-    if xb > limit:
-        xb = limit
-    if xb <= xa:
-        return
-    ia = int(xa)
-    ib = int(xb)
-    if ia == ib:
-        frac[ia] += (xb - xa) * weight
-        return
-    frac[ia] += (ia + 1 - xa) * weight
-    acc[ia + 1] += weight
-    acc[ib] -= weight
-    frac[ib] += (xb - ib) * weight
-
-
-def polygon_mask(contours, samples=8):
-    """Coverage of the union of |contours| (lists of (x, y)) by the non-zero winding rule.
-
-    Contours wound the same way add up; a contour wound the other way cuts a hole. Rows are
-    sampled on |samples| sub-scanlines, each with exact horizontal coverage.
-    """
+def _edges(contours):
+    """The non-horizontal edges of |contours| as arrays (top, bottom, x at top, slope,
+    winding), and their bounding box (minimum x, minimum y, maximum x, maximum y)."""
     edges = []
     minx = miny = math.inf
     maxx = maxy = -math.inf
@@ -268,46 +246,99 @@ def polygon_mask(contours, samples=8):
                 x0, y0, x1, y1 = x1, y1, x0, y0
                 d = -1
             edges.append((y0, y1, x0, (x1 - x0) / (y1 - y0), d))
-    if not edges:
+    columns = numpy.array(edges, dtype=float).reshape(len(edges), 5).T
+    return columns, (minx, miny, maxx, maxy)
+
+
+def _spans_of(edges, lines, bx):
+    """Where the sub-scanlines at rows |lines| (ascending) are inside the contours by the
+    non-zero winding rule: (line index, span start, span end) arrays, in the order of the
+    lines and, on each, from left to right. Columns are counted from |bx|."""
+    y0, y1, x0, slope, d = edges
+    # Each edge crosses the lines from the first at or below its top to the last above its
+    # bottom.
+    first = numpy.searchsorted(lines, y0, "left")
+    count = numpy.searchsorted(lines, y1, "left") - first
+    edge = numpy.repeat(numpy.arange(len(y0)), count)
+    line = numpy.arange(len(edge)) - numpy.repeat(numpy.cumsum(count) - count, count)
+    line += first[edge]
+    xs = x0[edge] + (lines[line] - y0[edge]) * slope[edge] - bx
+    winding = d[edge].astype(numpy.int64)
+    # Along each line left to right, and where two cross at one point, the downward first.
+    order = numpy.lexsort((winding, xs, line))
+    line, xs, winding = line[order], xs[order], winding[order]
+    after = numpy.cumsum(winding)
+    # The winding counts afresh on every line.
+    begins = numpy.flatnonzero(numpy.diff(line, prepend=-1))
+    after -= numpy.repeat(after[begins] - winding[begins], numpy.diff(begins, append=len(line)))
+    before = after - winding
+    starts = numpy.flatnonzero((before == 0) & (after != 0))
+    ends = numpy.flatnonzero((before != 0) & (after == 0))
+    return line[starts], xs[starts], xs[ends]
+
+
+def _add_spans(acc, frac, line, xa, xb, weight, limit):
+    """Adds coverage |weight| for each span [xa, xb) on sub-scanline |line| to the
+    difference rows |acc| and edge rows |frac| of the lines' pixel rows, in the order given,
+    so that the sums come out as one span after the other would make them."""
+    xa = numpy.maximum(xa, 0.0)
+    xb = numpy.minimum(xb, float(limit))
+    kept = xb > xa
+    line, xa, xb = line[kept], xa[kept], xb[kept]
+    ia = xa.astype(numpy.int64)
+    ib = xb.astype(numpy.int64)
+    base = line * acc.shape[1]
+    one = ia == ib
+    # Per span: its left edge pixel, then its right one, as one list in span order.
+    count = len(line)
+    where = numpy.empty(2 * count, dtype=numpy.int64)
+    value = numpy.empty(2 * count)
+    where[0::2] = base + ia
+    where[1::2] = base + ib
+    value[0::2] = numpy.where(one, (xb - xa) * weight, (ia + 1 - xa) * weight)
+    value[1::2] = (xb - ib) * weight
+    keep = numpy.ones(2 * count, dtype=bool)
+    keep[1::2] = ~one
+    numpy.add.at(frac.reshape(-1), where[keep], value[keep])
+    # A span inside one pixel is all edge: it adds no step.
+    keep[0::2] = ~one
+    steps = numpy.empty(2 * count, dtype=numpy.int64)
+    amounts = numpy.empty(2 * count)
+    steps[0::2] = base + ia + 1
+    steps[1::2] = base + ib
+    amounts[0::2] = weight
+    amounts[1::2] = -weight
+    numpy.add.at(acc.reshape(-1), steps[keep], amounts[keep])
+
+
+def polygon_mask(contours, samples=8):
+    """Coverage of the union of |contours| (lists of (x, y)) by the non-zero winding rule.
+
+    Contours wound the same way add up; a contour wound the other way cuts a hole. Rows are
+    sampled on |samples| sub-scanlines, each with exact horizontal coverage.
+    """
+    edges, (minx, miny, maxx, maxy) = _edges(contours)
+    if not edges.shape[1]:
         return Mask(0, 0, 0, [])
     bx = math.floor(minx)
     by = math.floor(miny)
     width = math.ceil(maxx) - bx + 1
     height = math.ceil(maxy) - by
-    edges.sort()
     weight = 1.0 / samples
-    offsets = [(s + 0.5) / samples for s in range(samples)]
-    rows = []
-    active = []
-    upcoming = 0
-    for j in range(height):
-        py = by + j
-        while upcoming < len(edges) and edges[upcoming][0] < py + 1:
-            active.append(edges[upcoming])
-            upcoming += 1
-        active = [e for e in active if e[1] > py]
-        if not active:
-            rows.append(None)
-            continue
-        acc = [0.0] * (width + 1)
-        frac = [0.0] * (width + 1)
-        for off in offsets:
-            sy = py + off
-            xs = sorted((x0 + (sy - y0) * slope - bx, d)
-                        for (y0, y1, x0, slope, d) in active if y0 <= sy < y1)
-            wind = 0
-            start = 0.0
-            for x, d in xs:
-                before = wind
-                wind += d
-                if before == 0 and wind != 0:
-                    start = x
-                elif before != 0 and wind == 0:
-                    _span(acc, frac, start, x, weight, width)
-        # The running sum of the differences, added up left to right as value by value.
-        c = numpy.cumsum(acc[:width]) + numpy.array(frac[:width])
-        rows.append(numpy.where(c > 1.0, 1.0, c))
-    return Mask(bx, by, width, rows)
+    offsets = numpy.array([(s + 0.5) / samples for s in range(samples)])
+    py = by + numpy.arange(height, dtype=float)
+    # A row with no edge across it stays empty; one with edges gets a row, even of zeros.
+    y0, y1 = edges[0], edges[1]
+    touched = ((y0 < py[:, numpy.newaxis] + 1) & (y1 > py[:, numpy.newaxis])).any(axis=1)
+    acc = numpy.zeros((height, width + 1))
+    frac = numpy.zeros((height, width + 1))
+    lines = (py[:, numpy.newaxis] + offsets).reshape(-1)
+    line, xa, xb = _spans_of(edges, lines, bx)
+    _add_spans(acc, frac, line // samples, xa, xb, weight, width)
+    # The running sum of the differences, added up left to right as value by value.
+    c = numpy.cumsum(acc[:, :width], axis=1) + frac[:, :width]
+    c = numpy.where(c > 1.0, 1.0, c)
+    return Mask(bx, by, width, [row if hit else None for row, hit in zip(c, touched)])
 
 
 def signed_area(pts):
