@@ -180,12 +180,8 @@ def paint_layer(img, mountain_range, colour, mist, mist_depth, light_x, contrast
             shades[k].append((lit[k], dark[k] - lit[k]))
     # Every row's colours at once: its lit colour plus the step to its dark one times the
     # shadow.
-    shades = [numpy.array(s)[:, 0:1] + numpy.array(s)[:, 1:2] * shadow for s in shades]
-
-    def shade(x0, count, y):
-        return tuple(s[y - mask.y, x0:x0 + count] for s in shades)
-
-    img.blend_shaded(mask, shade)
+    shades = [numpy.array(s).reshape(-1, 2) for s in shades]
+    img.blend_each(mask, [s[:, 0:1] + s[:, 1:2] * shadow for s in shades])
     if rim is None:
         return
     rim_colour, light = rim

@@ -99,29 +99,31 @@ class Image:
 
     def _block(self, mask, opacity):
         """For a mask without empty rows: (the picture's channels as 2-D views of the part
-        the mask covers, its coverage times |opacity| there), or None. One operation on the
-        whole block instead of one per row; each value is computed the same way."""
+        the mask covers, its coverage times |opacity| there, that part as slices of the
+        mask's rows and columns), or None. One operation on the whole block instead of one
+        per row; each value is computed the same way."""
         if any(row is None for row in mask.rows):
             return None
         cov = numpy.asarray(mask.rows, dtype=float)
         i0, i1 = max(0, -mask.x), min(mask.width, self.width - mask.x)
         j0, j1 = max(0, -mask.y), min(len(mask.rows), self.height - mask.y)
         if i0 >= i1 or j0 >= j1:
-            return (), None
-        cov = cov[j0:j1, i0:i1]
+            return (), None, None
+        part = (slice(j0, j1), slice(i0, i1))
+        cov = cov[part]
         if opacity != 1.0:
             cov = cov * opacity
         rows = slice(mask.y + j0, mask.y + j1)
         columns = slice(mask.x + i0, mask.x + i1)
         views = tuple(chan.reshape(self.height, self.width)[rows, columns]
                       for chan in self.channels())
-        return views, cov
+        return views, cov, part
 
     def blend(self, mask, colour, opacity=1.0):
         """Paints |colour| over the picture through the coverage of |mask|."""
         block = self._block(mask, opacity)
         if block is not None:
-            views, cov = block
+            views, cov, _ = block
             for o, c in zip(views, colour):
                 o[...] = o + (c - o) * cov
             return
@@ -137,11 +139,18 @@ class Image:
                 o = chan[a:e]
                 chan[a:e] = o + (numpy.asarray(shades, dtype=float) - o) * cov
 
+    def blend_each(self, mask, colours):
+        """Like blend, with a colour of its own for every pixel of |mask|, which has no empty
+        rows: |colours| are its reds, greens and blues, each an array of rows x columns."""
+        views, cov, part = self._block(mask, 1.0)
+        for o, c in zip(views, colours):
+            o[...] = o + (c[part] - o) * cov
+
     def screen(self, mask, colour, opacity=1.0):
         """Adds light: screen blend of |colour| through |mask|, never past white."""
         block = self._block(mask, opacity)
         if block is not None:
-            views, cov = block
+            views, cov, _ = block
             for o, c in zip(views, colour):
                 o[...] = o + (255.0 - o) * (c / 255.0) * cov
             return
