@@ -2,6 +2,8 @@
 
 import math
 
+import numpy
+
 from raster import (bar, circle, ellipse, linear_shader, oriented, polygon_mask, polyline,
                     radial_shader, ring, rounded_rect, transform)
 
@@ -113,23 +115,23 @@ def paint_orbit(img, cx, cy, rx, ry, rotation, half, width=2.0, strength=1.0,
     start, end = (math.pi, 2 * math.pi) if half == "back" else (0.0, math.pi)
     cr, sr = math.cos(rotation), math.sin(rotation)
 
-    def brightness(x, y):
-        # Angle on the ring of the point nearest (x, y), from its unrotated position.
-        dx, dy = x - cx, y - cy
-        t = math.atan2((-dx * sr + dy * cr) / ry, (dx * cr + dy * sr) / rx)
-        depth = math.sin(t)
-        side = 0.75 + 0.25 * math.cos(t + 0.6)
-        return strength * side * (0.55 + 0.45 * depth if depth > 0 else 0.45 + 0.3 * depth)
+    def brightness(xs, y):
+        # Angle on the ring of the point nearest each (x, y), from its unrotated position.
+        dx, dy = xs - cx, y - cy
+        t = numpy.arctan2((-dx * sr + dy * cr) / ry, (dx * cr + dy * sr) / rx)
+        depth = numpy.sin(t)
+        side = 0.75 + 0.25 * numpy.cos(t + 0.6)
+        return strength * side * numpy.where(depth > 0, 0.55 + 0.45 * depth, 0.45 + 0.3 * depth)
 
     for band_width, samples, tint, opacity in ((width * 4.0, 4, colour, 0.18),
                                                (width, 8, (220, 240, 255), 0.85)):
         mask = polygon_mask([_arc_band(cx, cy, rx, ry, rotation, band_width, start, end)],
                             samples)
+        xs = mask.x + numpy.arange(mask.width) + 0.5
         for j, row in enumerate(mask.rows):
             if row is not None:
-                y = mask.y + j + 0.5
-                mask.rows[j] = [c * opacity * brightness(mask.x + i + 0.5, y) if c else 0.0
-                                for i, c in enumerate(row)]
+                lit = row * opacity * brightness(xs, mask.y + j + 0.5)
+                mask.rows[j] = numpy.where(row != 0, lit, 0.0)
         img.screen(mask, tint)
 
 

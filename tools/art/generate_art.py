@@ -8,7 +8,7 @@ Writes 102.png ... 118.png (8-bit RGB), the page pictures 102 ... 104 and the gl
 as their difference from the 100 % one, see residual.py), scaled_art.rc with the script
 lines that embed those, and app.ico; the installer's resource script embeds them all.
 Everything is drawn from code with fixed random seeds, so every run writes the same bytes.
-With --preview, also writes the icon sizes as PNG files. Standard library only.
+With --preview, also writes the icon sizes as PNG files. Needs numpy.
 
 Each page picture at each scale is drawn in a process of its own, so the drawing uses every
 core; the processes meet twice, to lay the same sky under the close and minimise glyphs on
@@ -96,11 +96,11 @@ def _draw_page(picture_id, dpi, conn):
         img.paste(conn.recv(), area[0], area[1])
     parts = [_cut(img, place) for place in _glyph_places(scale)] if picture_id == 102 else []
     if dpi == 96:
-        rows = img.rows_8bit(dither_seed=picture_id)
-        conn.send((parts, [encoders.interleave(*row) for row in rows]))
-        conn.send(encoders.png_rgb(rows))
+        rows = img.rgb_rows(dither_seed=picture_id)
+        conn.send((parts, rows))
+        conn.send(encoders.png_file(img.width, img.height, rows))
     else:
-        drawn = [encoders.interleave(*row) for row in img.rows_8bit()]
+        drawn = img.rgb_rows()
         conn.send((parts, None))
         base = conn.recv()
         conn.send(residual.residual_png(base, scenes.picture_size(picture_id), drawn))

@@ -5,7 +5,7 @@ import random
 
 import numpy
 
-from raster import Mask, clamp01, mix, polygon_mask, smoothstep
+from raster import Mask, mix, polygon_mask, smoothstep
 
 SUB = 4  # ridge samples per pixel column, for anti-aliased silhouettes
 
@@ -33,13 +33,25 @@ class Range:
     def __init__(self, heights, summits, owners):
         self.heights = heights  # crest row at SUB samples per pixel column
         self.summits = summits  # (x, crest row, spine lean, spine phase) per mountain
-        # Per pixel column: (flank row, mountain index) of every mountain over it, tallest
-        # first; a pixel belongs to the tallest mountain whose flank lies above it, so
-        # taller mountains stand in front of the smaller ones beside them.
+        # Per pixel column: the flank rows and indices of the mountains over it, tallest
+        # first, as two arrays of one row per column; a pixel belongs to the tallest
+        # mountain whose flank lies above it, so taller mountains stand in front of the
+        # smaller ones beside them.
         self.owners = owners
 
     def crest(self, x):
         return self.heights[min(len(self.heights) - 1, max(0, int(x * SUB)))]
+
+
+def _owners(flanks, order):
+    """Per pixel column, its |flanks| (one per mountain) and their mountains sorted by
+    |order| (one key per mountain), then by flank row, then by mountain: (flank rows,
+    mountains), one row of each per column."""
+    index = numpy.broadcast_to(numpy.arange(flanks.shape[1]), flanks.shape)
+    keys = numpy.broadcast_to(numpy.array(order, dtype=float), flanks.shape)
+    ranked = numpy.lexsort((index, flanks, keys), axis=-1)
+    return (numpy.take_along_axis(flanks, ranked, axis=-1),
+            numpy.take_along_axis(index, ranked, axis=-1))
 
 
 def ridge(seed, width, base, amplitude, peaks=7, jag=10.0, envelope=None, roughness=0.62,
@@ -61,33 +73,28 @@ def ridge(seed, width, base, amplitude, peaks=7, jag=10.0, envelope=None, roughn
         skew = rng.uniform(0.7, 1.35)
         mountains.append((x, height, spread * skew, spread / skew))
     levels = 12
-    noise = _detail(rng, levels, roughness)
+    noise = numpy.array(_detail(rng, levels, roughness))
     n = 1 << levels
     samples = round(width * scale) * SUB
-    heights = []
-    owners = []
-    for k in range(samples):
-        x = (k + 0.5) / SUB / scale
-        top = 0.0
-        over = []
-        for m, (px, height, left, right) in enumerate(mountains):
-            d = (px - x) / left if x < px else (x - px) / right
-            if d < 1.0:
-                v = height * (1.0 - d) ** 1.35
-                if v > top:
-                    top = v
-            else:
-                # Past its foot the flank keeps falling, so every pixel of the layer
-                # below has a mountain it belongs to.
-                v = -height * 0.6 * (d - 1.0)
-            over.append((-height, (base - v) * scale, m))
-        f = (k + 0.5) / samples * n
-        i = min(int(f), n - 1)
-        grain = noise[i] + (noise[i + 1] - noise[i]) * (f - i)
-        rough = 0.35 + 0.65 * min(1.0, top / (amplitude * 0.5 + 1))
-        heights.append((base - top - jag * grain * rough) * scale)
-        if k % SUB == SUB // 2:
-            owners.append([(flank, m) for _, flank, m in sorted(over)])
+    x = (numpy.arange(samples) + 0.5) / SUB / scale
+    top = numpy.zeros(samples)
+    over = []
+    for px, height, left, right in mountains:
+        d = numpy.where(x < px, (px - x) / left, (x - px) / right)
+        inside = d < 1.0
+        with numpy.errstate(invalid="ignore"):
+            v = numpy.where(inside, height * (1.0 - d) ** 1.35, 0.0)
+        top = numpy.maximum(top, v)
+        # Past its foot the flank keeps falling, so every pixel of the layer below has a
+        # mountain it belongs to.
+        v = numpy.where(inside, v, -height * 0.6 * (d - 1.0))
+        over.append((base - v) * scale)
+    f = (numpy.arange(samples) + 0.5) / samples * n
+    i = numpy.minimum(f.astype(numpy.int64), n - 1)
+    grain = noise[i] + (noise[i + 1] - noise[i]) * (f - i)
+    rough = 0.35 + 0.65 * numpy.minimum(1.0, top / (amplitude * 0.5 + 1))
+    heights = ((base - top - jag * grain * rough) * scale).tolist()
+    owners = _owners(numpy.array(over).T[SUB // 2::SUB], [-m[1] for m in mountains])
     summits = []
     for px, height, _, _ in mountains:
         summits.append((px * scale, (base - height) * scale, rng.uniform(-0.3, 0.3),
@@ -101,14 +108,46 @@ def silhouette_mask(heights, width, bottom):
     cols = numpy.array(heights[:width * SUB]).reshape(width, SUB)
     lows = cols.min(axis=1)
     highs = cols.max(axis=1)
-    rows = []
-    for y in range(top, bottom):
-        # The SUB samples of each column added one after the other, as a Python sum would.
-        total = numpy.clip(y + 1 - cols[:, 0], 0.0, 1.0)
-        for k in range(1, SUB):
-            total = total + numpy.clip(y + 1 - cols[:, k], 0.0, 1.0)
-        rows.append(numpy.where(y + 1 <= lows, 0.0, numpy.where(y >= highs, 1.0, total / SUB)))
+    ys = numpy.arange(top, bottom)[:, numpy.newaxis]
+    # The SUB samples of each column added one after the other, as a Python sum would.
+    total = numpy.clip(ys + 1 - cols[:, 0], 0.0, 1.0)
+    for k in range(1, SUB):
+        total = total + numpy.clip(ys + 1 - cols[:, k], 0.0, 1.0)
+    rows = numpy.where(ys + 1 <= lows, 0.0, numpy.where(ys >= highs, 1.0, total / SUB))
     return Mask(0, top, width, rows)
+
+
+def _spines(summits, ys, scale):
+    """Per row of |ys|, the column of each summit's spine: it leans and wanders as it runs
+    down from the summit."""
+    spines = []
+    for y in ys.tolist():
+        row = []
+        for sx, sy, lean, phase in summits:
+            below = y + 0.5 - sy
+            ahead = below / scale
+            wobble = (3.0 * math.sin(ahead * 0.09 + phase) +
+                      1.4 * math.sin(ahead * 0.31 + phase)) * scale
+            row.append(sx + below * lean + wobble)
+        spines.append(row)
+    return numpy.array(spines).reshape(len(spines), len(summits))
+
+
+def _shadows(mountain_range, ys, width, light_x, scale):
+    """Per pixel of the rows |ys|, how far it lies in shadow: 0 on the lit face of the
+    mountain it belongs to, 1 on the dark one, 0 where no mountain's flank is above it."""
+    flanks, mountains = mountain_range.owners
+    summits = mountain_range.summits
+    # Each pixel belongs to the first mountain whose flank lies above it.
+    above = flanks[numpy.newaxis] <= (ys + 0.5)[:, numpy.newaxis, numpy.newaxis]
+    first = above.argmax(axis=2)
+    owner = mountains[numpy.arange(width)[numpy.newaxis], first]
+    centres = numpy.arange(width) + 0.5
+    d = centres[numpy.newaxis] - numpy.take_along_axis(_spines(summits, ys, scale), owner, 1)
+    facing = numpy.array([sx < light_x for sx, _, _, _ in summits])
+    shadow = numpy.clip(numpy.where(facing[owner], 0.5 - d, 0.5 + d), 0.0, 1.0)
+    covered = numpy.take_along_axis(above, first[..., numpy.newaxis], 2)[..., 0]
+    return numpy.where(covered, shadow, 0.0)
 
 
 def paint_layer(img, mountain_range, colour, mist, mist_depth, light_x, contrast=0.28,
@@ -125,68 +164,51 @@ def paint_layer(img, mountain_range, colour, mist, mist_depth, light_x, contrast
     bottom = img.height if hidden_from is None else min(hidden_from, img.height)
     mask = silhouette_mask(heights, img.width, bottom)
     crest = sum(heights) / len(heights)
-    owners = mountain_range.owners
-    summits = mountain_range.summits
     lit_colour = mix(colour, (120, 150, 230), 0.12)
     dark_colour = tuple(c * (1.0 - contrast) for c in colour)
     mist_depth *= scale
     light_x *= scale
 
-    # Per pixel column, the flank rows and mountains over it, tallest first.
-    flanks = numpy.array([[flank for flank, _ in column] for column in owners])
-    mountains = numpy.array([[m for _, m in column] for column in owners])
-    centres = numpy.arange(img.width) + 0.5
-
-    def shade(x0, count, y):
+    ys = numpy.arange(mask.y, mask.y + len(mask.rows))
+    shadow = _shadows(mountain_range, ys, img.width, light_x, scale)
+    shades = [[], [], []]
+    for y in ys.tolist():
         t = smoothstep(crest - mist_depth * 0.2, crest + mist_depth, y + 0.5)
         lit = mix(lit_colour, mist, t)
         dark = mix(dark_colour, mist, t)
-        spines = []
-        facing = []
-        for sx, sy, lean, phase in summits:
-            below = y + 0.5 - sy
-            ahead = below / scale
-            wobble = (3.0 * math.sin(ahead * 0.09 + phase) +
-                      1.4 * math.sin(ahead * 0.31 + phase)) * scale
-            spines.append(sx + below * lean + wobble)
-            facing.append(sx < light_x)
-        # Each pixel belongs to the first mountain whose flank lies above it; its shadow
-        # runs from 0 on the lit face to 1 on the dark one.
-        above = flanks[x0:x0 + count] <= y + 0.5
-        first = above.argmax(axis=1)
-        across = numpy.arange(count)
-        owner = mountains[x0:x0 + count][across, first]
-        d = centres[x0:x0 + count] - numpy.array(spines)[owner]
-        shadow = numpy.clip(numpy.where(numpy.array(facing)[owner], 0.5 - d, 0.5 + d), 0.0, 1.0)
-        shadow = numpy.where(above[across, first], shadow, 0.0)
-        steps = [dark[k] - lit[k] for k in range(3)]
-        return tuple(lit[k] + steps[k] * shadow for k in range(3))
-
-    img.blend_shaded(mask, shade)
+        for k in range(3):
+            shades[k].append((lit[k], dark[k] - lit[k]))
+    # Every row's colours at once: its lit colour plus the step to its dark one times the
+    # shadow.
+    shades = [numpy.array(s).reshape(-1, 2) for s in shades]
+    img.blend_each(mask, [s[:, 0:1] + s[:, 1:2] * shadow for s in shades])
     if rim is None:
         return
     rim_colour, light = rim
-    rows = {}
+    grid = _rim(heights, img.width, img.height, light, scale)
+    if grid is not None:
+        img.screen(Mask(0, grid[0], img.width, grid[1]), rim_colour)
+
+
+def _rim(heights, width, height, light, scale):
+    """The coverage of a thin line of light just below the crest |heights|, as bright as
+    |light|(x) says: (its first row, its rows as one array), or None where it is nowhere."""
     reach = math.ceil(5 * scale)
     fall = 1.4 * scale
-    for x in range(img.width):
-        k = light((x + 0.5) / scale)
-        if k <= 0.003:
-            continue
-        col = heights[x * SUB:(x + 1) * SUB]
-        h = sum(col) / SUB
-        for y in range(int(h), min(img.height, int(h) + reach)):
-            d = y + 0.5 - h
-            w = clamp01(d + 0.5) * math.exp(-max(d, 0.0) / fall) * k
-            if w > 0.002:
-                rows.setdefault(y, {})[x] = w
-    if rows:
-        y0, y1 = min(rows), max(rows) + 1
-        grid = numpy.zeros((y1 - y0, img.width))
-        for y, weights in rows.items():
-            for x, w in weights.items():
-                grid[y - y0, x] = w
-        img.screen(Mask(0, y0, img.width, grid), rim_colour)
+    k = numpy.array([light((x + 0.5) / scale) for x in range(width)])
+    # The crest of each column: its SUB samples added one after the other.
+    h = numpy.array([sum(heights[x * SUB:(x + 1) * SUB]) / SUB for x in range(width)])
+    ys = h.astype(numpy.int64) + numpy.arange(reach)[:, numpy.newaxis]
+    d = ys + 0.5 - h
+    w = numpy.clip(d + 0.5, 0.0, 1.0) * numpy.exp(-numpy.maximum(d, 0.0) / fall) * k
+    kept = (k > 0.003) & (ys < height) & (w > 0.002)
+    if not kept.any():
+        return None
+    y0, y1 = int(ys[kept].min()), int(ys[kept].max()) + 1
+    grid = numpy.zeros((y1 - y0, width))
+    columns = numpy.broadcast_to(numpy.arange(width), ys.shape)
+    grid[ys[kept] - y0, columns[kept]] = w[kept]
+    return y0, grid
 
 
 def covered_from(mountain_range):

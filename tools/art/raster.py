@@ -94,27 +94,68 @@ class Image:
             a = y * self.width + mask.x + i0
             yield y, mask.x + i0, a, a + (i1 - i0), cov
 
-    def _channels(self):
+    def channels(self):
         return (self.r, self.g, self.b)
+
+    def _block(self, mask, opacity):
+        """For a mask without empty rows: (the picture's channels as 2-D views of the part
+        the mask covers, its coverage times |opacity| there, that part as slices of the
+        mask's rows and columns), or None. One operation on the whole block instead of one
+        per row; each value is computed the same way."""
+        if any(row is None for row in mask.rows):
+            return None
+        cov = numpy.asarray(mask.rows, dtype=float)
+        i0, i1 = max(0, -mask.x), min(mask.width, self.width - mask.x)
+        j0, j1 = max(0, -mask.y), min(len(mask.rows), self.height - mask.y)
+        if i0 >= i1 or j0 >= j1:
+            return (), None, None
+        part = (slice(j0, j1), slice(i0, i1))
+        cov = cov[part]
+        if opacity != 1.0:
+            cov = cov * opacity
+        rows = slice(mask.y + j0, mask.y + j1)
+        columns = slice(mask.x + i0, mask.x + i1)
+        views = tuple(chan.reshape(self.height, self.width)[rows, columns]
+                      for chan in self.channels())
+        return views, cov, part
 
     def blend(self, mask, colour, opacity=1.0):
         """Paints |colour| over the picture through the coverage of |mask|."""
+        block = self._block(mask, opacity)
+        if block is not None:
+            views, cov, _ = block
+            for o, c in zip(views, colour):
+                o[...] = o + (c - o) * cov
+            return
         for _, _, a, e, cov in self._spans(mask, opacity):
-            for chan, c in zip(self._channels(), colour):
+            for chan, c in zip(self.channels(), colour):
                 o = chan[a:e]
                 chan[a:e] = o + (c - o) * cov
 
     def blend_shaded(self, mask, shader, opacity=1.0):
         """Like blend, with colours from |shader|(x0, count, y) -> (reds, greens, blues)."""
         for y, x0, a, e, cov in self._spans(mask, opacity):
-            for chan, shades in zip(self._channels(), shader(x0, e - a, y)):
+            for chan, shades in zip(self.channels(), shader(x0, e - a, y)):
                 o = chan[a:e]
                 chan[a:e] = o + (numpy.asarray(shades, dtype=float) - o) * cov
 
+    def blend_each(self, mask, colours):
+        """Like blend, with a colour of its own for every pixel of |mask|, which has no empty
+        rows: |colours| are its reds, greens and blues, each an array of rows x columns."""
+        views, cov, part = self._block(mask, 1.0)
+        for o, c in zip(views, colours):
+            o[...] = o + (c[part] - o) * cov
+
     def screen(self, mask, colour, opacity=1.0):
         """Adds light: screen blend of |colour| through |mask|, never past white."""
+        block = self._block(mask, opacity)
+        if block is not None:
+            views, cov, _ = block
+            for o, c in zip(views, colour):
+                o[...] = o + (255.0 - o) * (c / 255.0) * cov
+            return
         for _, _, a, e, cov in self._spans(mask, opacity):
-            for chan, c in zip(self._channels(), colour):
+            for chan, c in zip(self.channels(), colour):
                 f = c / 255.0
                 o = chan[a:e]
                 chan[a:e] = o + (255.0 - o) * f * cov
@@ -161,56 +202,40 @@ class Image:
             self.b[a:a + part.width] = part.b[d:d + part.width]
 
     def rows_8bit(self, dither_seed=None):
-        """Rows top-down as (reds, greens, blues) lists of ints 0..255.
+        """Rows top-down as (reds, greens, blues) lists of ints 0..255; see rgb_rows."""
+        channels = self._channels_8bit(dither_seed)
+        return [tuple(chan[y].tolist() for chan in channels) for y in range(self.height)]
+
+    def rgb_rows(self, dither_seed=None):
+        """Rows top-down as bytes of interleaved red, green and blue.
 
         With a seed, values are rounded with a fixed noise tile, which hides the banding
         that long dark gradients show in 8 bits per channel; without one, they are rounded
         to nearest so flat colours stay exact.
         """
-        w = self.width
+        pixels = numpy.stack(self._channels_8bit(dither_seed), axis=-1)
+        data = pixels.reshape(self.height, 3 * self.width)
+        return [row.tobytes() for row in data]
+
+    def _channels_8bit(self, dither_seed):
+        """The three channels as rows x columns arrays of 8-bit values."""
+        shape = (self.height, self.width)
         if dither_seed is None:
-            tile = None
+            noise = 0.5
         else:
             rng = random.Random(dither_seed)
-            tile = [[rng.random() for _ in range(64)] for _ in range(64)]
-            # Each tile row repeated across the picture's width.
-            tile = [numpy.array((t * (w // 64 + 1))[:w]) for t in tile]
-        out = []
-        for y in range(self.height):
-            a = y * w
-            noise = 0.5 if tile is None else tile[y & 63]
-            # int() of each value: truncation toward zero, then clamped.
-            chans = tuple(numpy.clip(numpy.trunc(ch[a:a + w] + noise), 0, 255).astype(int).tolist()
-                          for ch in (self.r, self.g, self.b))
-            out.append(chans)
-        return out
+            tile = numpy.array([[rng.random() for _ in range(64)] for _ in range(64)])
+            # The tile repeated across and down the picture.
+            noise = tile[numpy.arange(self.height)[:, numpy.newaxis] & 63,
+                         numpy.arange(self.width)[numpy.newaxis, :] & 63]
+        # int() of each value: truncation toward zero, then clamped.
+        return tuple(numpy.clip(numpy.trunc(chan.reshape(shape) + noise), 0, 255)
+                     .astype(numpy.uint8) for chan in self.channels())
 
 
-def _span(acc, frac, xa, xb, weight, limit):
-    """Adds coverage |weight| for [xa, xb) to a difference row |acc| and edge row |frac|."""
-    if xa < 0.0:
-        xa = 0.0
-    if xb > limit:
-        xb = limit
-    if xb <= xa:
-        return
-    ia = int(xa)
-    ib = int(xb)
-    if ia == ib:
-        frac[ia] += (xb - xa) * weight
-        return
-    frac[ia] += (ia + 1 - xa) * weight
-    acc[ia + 1] += weight
-    acc[ib] -= weight
-    frac[ib] += (xb - ib) * weight
-
-
-def polygon_mask(contours, samples=8):
-    """Coverage of the union of |contours| (lists of (x, y)) by the non-zero winding rule.
-
-    Contours wound the same way add up; a contour wound the other way cuts a hole. Rows are
-    sampled on |samples| sub-scanlines, each with exact horizontal coverage.
-    """
+def _edges(contours):
+    """The non-horizontal edges of |contours| as arrays (top, bottom, x at top, slope,
+    winding), and their bounding box (minimum x, minimum y, maximum x, maximum y)."""
     edges = []
     minx = miny = math.inf
     maxx = maxy = -math.inf
@@ -230,46 +255,99 @@ def polygon_mask(contours, samples=8):
                 x0, y0, x1, y1 = x1, y1, x0, y0
                 d = -1
             edges.append((y0, y1, x0, (x1 - x0) / (y1 - y0), d))
-    if not edges:
+    columns = numpy.array(edges, dtype=float).reshape(len(edges), 5).T
+    return columns, (minx, miny, maxx, maxy)
+
+
+def _spans_of(edges, lines, bx):
+    """Where the sub-scanlines at rows |lines| (ascending) are inside the contours by the
+    non-zero winding rule: (line index, span start, span end) arrays, in the order of the
+    lines and, on each, from left to right. Columns are counted from |bx|."""
+    y0, y1, x0, slope, d = edges
+    # Each edge crosses the lines from the first at or below its top to the last above its
+    # bottom.
+    first = numpy.searchsorted(lines, y0, "left")
+    count = numpy.searchsorted(lines, y1, "left") - first
+    edge = numpy.repeat(numpy.arange(len(y0)), count)
+    line = numpy.arange(len(edge)) - numpy.repeat(numpy.cumsum(count) - count, count)
+    line += first[edge]
+    xs = x0[edge] + (lines[line] - y0[edge]) * slope[edge] - bx
+    winding = d[edge].astype(numpy.int64)
+    # Along each line left to right, and where two cross at one point, the downward first.
+    order = numpy.lexsort((winding, xs, line))
+    line, xs, winding = line[order], xs[order], winding[order]
+    after = numpy.cumsum(winding)
+    # The winding counts afresh on every line.
+    begins = numpy.flatnonzero(numpy.diff(line, prepend=-1))
+    after -= numpy.repeat(after[begins] - winding[begins], numpy.diff(begins, append=len(line)))
+    before = after - winding
+    starts = numpy.flatnonzero((before == 0) & (after != 0))
+    ends = numpy.flatnonzero((before != 0) & (after == 0))
+    return line[starts], xs[starts], xs[ends]
+
+
+def _add_spans(acc, frac, line, xa, xb, weight, limit):
+    """Adds coverage |weight| for each span [xa, xb) on sub-scanline |line| to the
+    difference rows |acc| and edge rows |frac| of the lines' pixel rows, in the order given,
+    so that the sums come out as one span after the other would make them."""
+    xa = numpy.maximum(xa, 0.0)
+    xb = numpy.minimum(xb, float(limit))
+    kept = xb > xa
+    line, xa, xb = line[kept], xa[kept], xb[kept]
+    ia = xa.astype(numpy.int64)
+    ib = xb.astype(numpy.int64)
+    base = line * acc.shape[1]
+    one = ia == ib
+    # Per span: its left edge pixel, then its right one, as one list in span order.
+    count = len(line)
+    where = numpy.empty(2 * count, dtype=numpy.int64)
+    value = numpy.empty(2 * count)
+    where[0::2] = base + ia
+    where[1::2] = base + ib
+    value[0::2] = numpy.where(one, (xb - xa) * weight, (ia + 1 - xa) * weight)
+    value[1::2] = (xb - ib) * weight
+    keep = numpy.ones(2 * count, dtype=bool)
+    keep[1::2] = ~one
+    numpy.add.at(frac.reshape(-1), where[keep], value[keep])
+    # A span inside one pixel is all edge: it adds no step.
+    keep[0::2] = ~one
+    steps = numpy.empty(2 * count, dtype=numpy.int64)
+    amounts = numpy.empty(2 * count)
+    steps[0::2] = base + ia + 1
+    steps[1::2] = base + ib
+    amounts[0::2] = weight
+    amounts[1::2] = -weight
+    numpy.add.at(acc.reshape(-1), steps[keep], amounts[keep])
+
+
+def polygon_mask(contours, samples=8):
+    """Coverage of the union of |contours| (lists of (x, y)) by the non-zero winding rule.
+
+    Contours wound the same way add up; a contour wound the other way cuts a hole. Rows are
+    sampled on |samples| sub-scanlines, each with exact horizontal coverage.
+    """
+    edges, (minx, miny, maxx, maxy) = _edges(contours)
+    if not edges.shape[1]:
         return Mask(0, 0, 0, [])
     bx = math.floor(minx)
     by = math.floor(miny)
     width = math.ceil(maxx) - bx + 1
     height = math.ceil(maxy) - by
-    edges.sort()
     weight = 1.0 / samples
-    offsets = [(s + 0.5) / samples for s in range(samples)]
-    rows = []
-    active = []
-    upcoming = 0
-    for j in range(height):
-        py = by + j
-        while upcoming < len(edges) and edges[upcoming][0] < py + 1:
-            active.append(edges[upcoming])
-            upcoming += 1
-        active = [e for e in active if e[1] > py]
-        if not active:
-            rows.append(None)
-            continue
-        acc = [0.0] * (width + 1)
-        frac = [0.0] * (width + 1)
-        for off in offsets:
-            sy = py + off
-            xs = sorted((x0 + (sy - y0) * slope - bx, d)
-                        for (y0, y1, x0, slope, d) in active if y0 <= sy < y1)
-            wind = 0
-            start = 0.0
-            for x, d in xs:
-                before = wind
-                wind += d
-                if before == 0 and wind != 0:
-                    start = x
-                elif before != 0 and wind == 0:
-                    _span(acc, frac, start, x, weight, width)
-        # The running sum of the differences, added up left to right as value by value.
-        c = numpy.cumsum(acc[:width]) + numpy.array(frac[:width])
-        rows.append(numpy.where(c > 1.0, 1.0, c))
-    return Mask(bx, by, width, rows)
+    offsets = numpy.array([(s + 0.5) / samples for s in range(samples)])
+    py = by + numpy.arange(height, dtype=float)
+    # A row with no edge across it stays empty; one with edges gets a row, even of zeros.
+    y0, y1 = edges[0], edges[1]
+    touched = ((y0 < py[:, numpy.newaxis] + 1) & (y1 > py[:, numpy.newaxis])).any(axis=1)
+    acc = numpy.zeros((height, width + 1))
+    frac = numpy.zeros((height, width + 1))
+    lines = (py[:, numpy.newaxis] + offsets).reshape(-1)
+    line, xa, xb = _spans_of(edges, lines, bx)
+    _add_spans(acc, frac, line // samples, xa, xb, weight, width)
+    # The running sum of the differences, added up left to right as value by value.
+    c = numpy.cumsum(acc[:, :width], axis=1) + frac[:, :width]
+    c = numpy.where(c > 1.0, 1.0, c)
+    return Mask(bx, by, width, [row if hit else None for row, hit in zip(c, touched)])
 
 
 def signed_area(pts):
@@ -371,10 +449,8 @@ def linear_shader(p0, c0, p1, c1):
     def shade(x0, count, y):
         base = ((y + 0.5 - p0[1]) * dy - p0[0] * dx) * inv
         step = dx * inv
-        ts = [clamp01(base + (x0 + i + 0.5) * step) for i in range(count)]
-        return ([c0[0] + (c1[0] - c0[0]) * t for t in ts],
-                [c0[1] + (c1[1] - c0[1]) * t for t in ts],
-                [c0[2] + (c1[2] - c0[2]) * t for t in ts])
+        ts = numpy.clip(base + (x0 + numpy.arange(count) + 0.5) * step, 0.0, 1.0)
+        return tuple(c0[k] + (c1[k] - c0[k]) * ts for k in range(3))
 
     return shade
 
@@ -385,9 +461,8 @@ def radial_shader(cx, cy, radius, c0, c1):
 
     def shade(x0, count, y):
         dy2 = (y + 0.5 - cy) ** 2
-        ts = [clamp01(math.sqrt((x0 + i + 0.5 - cx) ** 2 + dy2) * inv) for i in range(count)]
-        return ([c0[0] + (c1[0] - c0[0]) * t for t in ts],
-                [c0[1] + (c1[1] - c0[1]) * t for t in ts],
-                [c0[2] + (c1[2] - c0[2]) * t for t in ts])
+        ts = numpy.clip(numpy.sqrt((x0 + numpy.arange(count) + 0.5 - cx) ** 2 + dy2) * inv,
+                        0.0, 1.0)
+        return tuple(c0[k] + (c1[k] - c0[k]) * ts for k in range(3))
 
     return shade

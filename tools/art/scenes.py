@@ -13,6 +13,8 @@ scene at its own resolution.
 import math
 import random
 
+import numpy
+
 from emblem import (PICTOGRAMS, orbit_point, paint_crystal, paint_halo, paint_icon_badge,
                     paint_orbit, paint_planet, sparkle)
 from mountains import covered_from, paint_layer, paint_trees, ridge
@@ -58,6 +60,20 @@ def strip_area(fade, scale=1.0):
     return x0 - int(fade), 0, round(WIDTH * scale), y1 + int(fade) + 1
 
 
+def _settle_weights(fade, scale, rows, columns):
+    """Per pixel of |rows| x |columns|, how much of the three pictures' mean it takes:
+    1 inside the glyph strip, fading to 0 |fade| units around it."""
+    x0, y0, x1, y1 = (round(v * scale) for v in GLYPH_STRIP)
+    ys = numpy.arange(rows) + 0.5
+    xs = numpy.arange(columns[0], columns[1]) + 0.5
+    dys = numpy.maximum(numpy.maximum(y0 - ys, 0.0), ys - y1).tolist()
+    dxs = numpy.maximum(numpy.maximum(x0 - xs, 0.0), xs - x1).tolist()
+    # math.hypot, not numpy's: the two may differ in the last bit.
+    distance = numpy.array([[math.hypot(dx, dy) for dx in dxs] for dy in dys])
+    t = numpy.clip(distance / fade, 0.0, 1.0)
+    return 1.0 - t * t * (3.0 - 2.0 * t)
+
+
 def settle_glyph_strip(images, fade, scale=1.0, left=0):
     """Lays the same sky under the close and minimise glyphs on every page picture.
 
@@ -66,20 +82,22 @@ def settle_glyph_strip(images, fade, scale=1.0, left=0):
     mean fades back into the picture's own sky over |fade| units. |images| are the
     pictures, or the strip_area of each cut out of them, whose first column is |left|.
     """
-    x0, y0, x1, y1 = (round(v * scale) for v in GLYPH_STRIP)
+    x0, _, _, y1 = (round(v * scale) for v in GLYPH_STRIP)
     fade *= scale
-    width = left + images[0].width
-    for y in range(0, y1 + int(fade) + 1):
-        dy = max(y0 - (y + 0.5), 0.0, (y + 0.5) - y1)
-        for x in range(x0 - int(fade), width):
-            dx = max(x0 - (x + 0.5), 0.0, (x + 0.5) - x1)
-            w = 1.0 - smoothstep(0.0, fade, math.hypot(dx, dy))
-            if w <= 0.0:
-                continue
-            colours = [img.pixel(x - left, y) for img in images]
-            mean = tuple(sum(c[k] for c in colours) / len(colours) for k in range(3))
-            for img, old in zip(images, colours):
-                img.set_pixel(x - left, y, mix(old, mean, w))
+    width = images[0].width
+    rows = y1 + int(fade) + 1
+    first = x0 - int(fade) - left
+    w = _settle_weights(fade, scale, rows, (first + left, width + left))
+    changed = w > 0.0
+    for k in range(3):
+        areas = [img.channels()[k].reshape(img.height, width)[:rows, first:]
+                 for img in images]
+        total = areas[0]
+        for area in areas[1:]:
+            total = total + area
+        mean = total / len(areas)
+        for area in areas:
+            area[...] = numpy.where(changed, area + (mean - area) * w, area)
 
 
 # The pages: picture id -> (height, horizon row, sky painter, scene painter).
@@ -229,24 +247,16 @@ def _meteor(img, hx, hy, angle, length, width, strength, px, colour=(170, 215, 2
     pad = width * 4 + 6 * px
     x0, x1 = int(min(hx, tx) - pad), int(max(hx, tx) + pad) + 1
     y0, y1 = int(min(hy, ty) - pad), int(max(hy, ty) + pad) + 1
-    rows = []
-    for y in range(y0, y1):
-        row = []
-        py = y + 0.5 - hy
-        for x in range(x0, x1):
-            px = x + 0.5 - hx
-            along = -(px * ux + py * uy)  # distance behind the head
-            across = px * uy - py * ux
-            if along < -pad or along > length:
-                row.append(0.0)
-                continue
-            f = min(max(along, 0.0) / length, 1.0)
-            w = width * (1.0 - 0.75 * f)
-            k = (1.0 - f) ** 1.8 * math.exp(-(across / w) ** 2)
-            if along < 0:
-                k *= math.exp(-(along / (width * 1.2)) ** 2)
-            row.append(strength * k)
-        rows.append(row)
+    # Every pixel of the box around the meteor at once, from its centre's offset to the head.
+    dy = numpy.arange(y0, y1)[:, numpy.newaxis] + 0.5 - hy
+    dx = numpy.arange(x0, x1)[numpy.newaxis, :] + 0.5 - hx
+    along = -(dx * ux + dy * uy)  # distance behind the head
+    across = dx * uy - dy * ux
+    f = numpy.minimum(numpy.maximum(along, 0.0) / length, 1.0)
+    w = width * (1.0 - 0.75 * f)
+    k = (1.0 - f) ** 1.8 * numpy.exp(-(across / w) ** 2)
+    k = numpy.where(along < 0, k * numpy.exp(-(along / (width * 1.2)) ** 2), k)
+    rows = numpy.where((along < -pad) | (along > length), 0.0, strength * k)
     img.screen(Mask(x0, y0, x1 - x0, rows), colour)
     img.glow(hx, hy, width * 1.6, (240, 250, 255), strength=0.9 * strength, reach=3.0,
              shape="gauss")
