@@ -66,10 +66,10 @@ std::string BrowserUpdater::GetCurrentUrl() const {
   return currentUrl;
 }
 
-bool BrowserUpdater::FetchUrl(const std::string& url,
-                              HttpVerb verb,
-                              const std::string& body,
-                              const std::wstring& filePath) {
+bool BrowserUpdater::StartTransfer(const std::string& url,
+                                   HttpVerb verb,
+                                   const std::string& body,
+                                   const std::wstring& filePath) {
   watch.StartTransfer(now());
   downloadReceived = 0;
   // Whatever the look that was due, this transfer's own deadline may come first.

@@ -131,10 +131,10 @@ class BrowserUpdater : public RequestDelegate {
 
  private:
   // Starts a transfer of |url|; false when it could not be started (no completion follows).
-  bool FetchUrl(const std::string& url,
-                HttpVerb verb,
-                const std::string& body,
-                const std::wstring& filePath);
+  bool StartTransfer(const std::string& url,
+                     HttpVerb verb,
+                     const std::string& body,
+                     const std::wstring& filePath);
 
   enum class Report { kNo, kYes };
 

@@ -37,7 +37,7 @@ void BrowserUpdater::DownloadPackage() {
     MarkDownloaded();
     return;
   }
-  if (!FetchUrl(GetCurrentUrl(), HttpVerb::kGet, std::string(), packagePath))
+  if (!StartTransfer(GetCurrentUrl(), HttpVerb::kGet, std::string(), packagePath))
     MoveToNextUrl(kFailed);
 }
 

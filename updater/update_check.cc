@@ -107,7 +107,7 @@ void BrowserUpdater::CheckForUpdate() {
       return;
     }
   }
-  if (!FetchUrl(checkUrl, HttpVerb::kPost, BuildCheckBody(), std::wstring())) {
+  if (!StartTransfer(checkUrl, HttpVerb::kPost, BuildCheckBody(), std::wstring())) {
     // No answer can come: end the run now rather than wait for a stop message.
     ChangeState(kFailed, Report::kYes);
   }
