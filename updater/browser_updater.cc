@@ -38,7 +38,7 @@ BrowserUpdater::~BrowserUpdater() {
   request.Cancel();
 }
 
-void BrowserUpdater::SetLimits(const TransferLimits& value) {
+void BrowserUpdater::SetLimits(const RunLimits& value) {
   limits = value;
   watch = RunWatch(limits);
   request.SetFileBodyLimit(limits.maxPackageBytes);

@@ -16,7 +16,7 @@
 #include "net/request_delegate.h"
 #include "updater/answer_key.h"
 #include "updater/run_watch.h"
-#include "updater/transfer_limits.h"
+#include "updater/run_limits.h"
 #include "updater/updater_state.h"
 
 class JsonValue;
@@ -66,7 +66,7 @@ class BrowserUpdater : public RequestDelegate {
   void SetAnswerKeys(std::span<const AnswerKey> keys) { answerKeys = keys; }
 
   // How long and how far the run may go; set before the check.
-  void SetLimits(const TransferLimits& value);
+  void SetLimits(const RunLimits& value);
 
   // Whether the check's answer offered a newer version. Any thread.
   bool IsUpdateOffered() const { return updateOffered.load(); }
@@ -190,7 +190,7 @@ class BrowserUpdater : public RequestDelegate {
   std::string requestBody;
   std::wstring packagePath;
   std::string checkUrl;
-  TransferLimits limits;
+  RunLimits limits;
   // Window thread only.
   RunWatch watch{limits};
   TickClock now;

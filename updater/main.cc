@@ -15,7 +15,7 @@
 #include "updater/message_loop.h"
 #include "updater/proxy_policy.h"
 #include "updater/state_report.h"
-#include "updater/transfer_limits.h"
+#include "updater/run_limits.h"
 #include "updater/update_keys.h"
 #include "updater/update_messages.h"
 #include "updater/update_server.h"
@@ -40,7 +40,7 @@ void CreateUpdater(const CommandLineArgs& args) {
   updater->SetPendingStopCheck(IsStopQueued);
   updater->SetCheckUrl(GetUpdateCheckUrl(args));
   updater->SetAnswerKeys(kUpdateKeys);
-  updater->SetLimits(GetTransferLimits(args));
+  updater->SetLimits(GetRunLimits(args));
   BrowserUpdater* const instance = updater.get();
   SetBrowserUpdater(std::move(updater));
   RegisterClientFromCommandLine(args.GetSwitchValueASCII("client"), version,

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "updater/transfer_limits.h"
+#include "updater/run_limits.h"
 #include "updater/updater_state.h"
 
 // A monotonic clock in milliseconds.
@@ -24,7 +24,7 @@ class RunWatch {
     kStuck,            // another state lasted limits.handOverMs
   };
 
-  explicit RunWatch(const TransferLimits& chosen) : limits(chosen) {}
+  explicit RunWatch(const RunLimits& chosen) : limits(chosen) {}
 
   // A transfer (the check or a download) starts at |now|; a download's first low-speed
   // window starts with it.
@@ -40,7 +40,7 @@ class RunWatch {
                uint32_t* nextLookMs);
 
  private:
-  TransferLimits limits;
+  RunLimits limits;
   // When the current transfer, or a download's current low-speed window, started.
   uint64_t windowStartedAt = 0;
   uint64_t windowStartBytes = 0;

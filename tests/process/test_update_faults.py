@@ -18,7 +18,7 @@ CHECK_PATH = "/orbavintel/update/version_win/"
 REFUSED = "http://127.0.0.1:9"
 # Short deadlines keep the hanging cases fast (the defaults are 120 s and a 60 s low-speed
 # window), and a 4 MiB package limit the endless ones (the default is 1 GiB).
-SHORT_DEADLINES = ["--check-deadline-ms=1500", "--stall-deadline-ms=1500",
+SHORT_DEADLINES = ["--check-deadline-ms=1500", "--low-speed-window-ms=1500",
                    "--max-package-bytes=4194304"]
 PACKAGE = "/files/package.exe"
 # Wine's asynchronous WinHttpReadData blocks its caller when part of a read is already
@@ -154,7 +154,7 @@ def test_link_at_the_stated_rate_is_never_cut(release, tmp_path):
     small.write_bytes(bytes(range(256)) * 96)
     set_answer(release, answer("2.0", sha256_hex(small), default=[
         release.url("/@delay=2000/@trickle=125/@chunk=256/files/small.bin")]))
-    run = run_update(release, tmp_path, "--stall-deadline-ms=6000")
+    run = run_update(release, tmp_path, "--low-speed-window-ms=6000")
     assert "UWM_DOWNLOAD_COMPLETE" in run.messages
     assert "The download was slower than the low-speed limit.\n" not in run.debug
 

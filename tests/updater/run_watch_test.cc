@@ -12,8 +12,8 @@ namespace {
 constexpr uint32_t kWindowMs = 60000;
 constexpr uint64_t kWindowBytes = 60 * 1024;  // 1 KiB/s over the window
 
-TransferLimits Limits() {
-  TransferLimits limits;
+RunLimits Limits() {
+  RunLimits limits;
   limits.lowSpeedWindowMs = kWindowMs;
   return limits;
 }
@@ -85,7 +85,7 @@ TEST(RunWatchTest, LateLookMeasuresALongerWindowAndNextLookIsWindowEnd) {
 }
 
 TEST(RunWatchTest, CheckHasItsDeadlineFromTheStart) {
-  TransferLimits limits;
+  RunLimits limits;
   limits.checkMs = 1500;
   RunWatch watch(limits);
   watch.StartTransfer(100);
@@ -100,7 +100,7 @@ TEST(RunWatchTest, CheckHasItsDeadlineFromTheStart) {
 TEST(RunWatchTest, EveryOtherStateIsStuckTheHandOverTimeAfterItWasEntered) {
   for (UpdaterState state :
        {kIdle, kCheckDone, kRetryDownload, kDownloaded, kVerifyFailed, kLaunched, kFailed}) {
-    TransferLimits limits;
+    RunLimits limits;
     limits.handOverMs = 30000;
     RunWatch watch(limits);
     uint32_t next = 0;

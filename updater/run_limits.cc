@@ -1,4 +1,4 @@
-#include "updater/transfer_limits.h"
+#include "updater/run_limits.h"
 
 #include <limits>
 #include <string>
@@ -11,7 +11,7 @@
 
 // A larger package could never pass its digest check; and the download's progress is counted
 // in 32 bits.
-static_assert(TransferLimits::kDefaultMaxPackageBytes <= kMaxDigestInputBytes);
+static_assert(RunLimits::kDefaultMaxPackageBytes <= kMaxDigestInputBytes);
 static_assert(kMaxDigestInputBytes < UINT32_MAX / 2);
 
 namespace {
@@ -34,10 +34,10 @@ void ReadLimitSwitch(const CommandLineArgs& args, const char* name, bool ceiling
 
 }  // namespace
 
-TransferLimits GetTransferLimits(const CommandLineArgs& args) {
-  TransferLimits limits;
+RunLimits GetRunLimits(const CommandLineArgs& args) {
+  RunLimits limits;
   ReadLimitSwitch(args, "check-deadline-ms", false, &limits.checkMs);
-  ReadLimitSwitch(args, "stall-deadline-ms", false, &limits.lowSpeedWindowMs);
+  ReadLimitSwitch(args, "low-speed-window-ms", false, &limits.lowSpeedWindowMs);
   ReadLimitSwitch(args, "max-package-bytes", true, &limits.maxPackageBytes);
   return limits;
 }

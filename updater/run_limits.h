@@ -1,5 +1,5 @@
-#ifndef UPDATER_TRANSFER_LIMITS_H_
-#define UPDATER_TRANSFER_LIMITS_H_
+#ifndef UPDATER_RUN_LIMITS_H_
+#define UPDATER_RUN_LIMITS_H_
 
 #include <cstdint>
 
@@ -7,7 +7,7 @@ class CommandLineArgs;
 
 // How long and how far the updater lets a run go, so that every run ends and its clients
 // hear how, whatever the server, the network or another process does.
-struct TransferLimits {
+struct RunLimits {
   // The check ends in kFailed when its answer is not complete this long after it started.
   uint32_t checkMs = 120000;
   // A download is measured in consecutive windows of this length from its start; one that
@@ -30,8 +30,8 @@ struct TransferLimits {
 };
 
 // The limits, tightened for development and tests by the switches "check-deadline-ms",
-// "stall-deadline-ms" (the low-speed window) and "max-package-bytes" (decimal, 1 or more; a
+// "low-speed-window-ms" (the low-speed window) and "max-package-bytes" (decimal, 1 or more; a
 // package limit can only be lowered). A malformed value is ignored with a debug line.
-TransferLimits GetTransferLimits(const CommandLineArgs& args);
+RunLimits GetRunLimits(const CommandLineArgs& args);
 
-#endif  // UPDATER_TRANSFER_LIMITS_H_
+#endif  // UPDATER_RUN_LIMITS_H_
