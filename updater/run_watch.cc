@@ -42,8 +42,8 @@ RunWatch::Verdict RunWatch::Look(UpdaterState state,
       return Verdict::kInTime;
     }
     case kLaunching:
-    case kStopped:
-      // The launch ends when the user has answered; a stopped run is leaving.
+      // The launch ends when the user has answered. (An ended or stopped run is never looked
+      // at: EnforceDeadlines stops it first.)
       *nextLookMs = limits.handOverMs;
       return Verdict::kInTime;
     default: {
