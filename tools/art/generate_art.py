@@ -10,9 +10,9 @@ lines that embed those, and app.ico; the installer's resource script embeds them
 Everything is drawn from code with fixed random seeds, so every run writes the same bytes.
 With --preview, also writes the icon sizes as PNG files. Needs numpy.
 
-Each page picture at each scale is drawn in a process of its own, so the drawing uses every
-core; the processes meet twice, to lay the same sky under the close and minimise glyphs on
-the three pages of a scale.
+The 100 % pictures are drawn first, as every larger one is stored over them; then a pool
+with a worker per core draws the larger scales and compresses every picture, the
+largest tasks first.
 """
 
 import argparse
@@ -29,7 +29,6 @@ import encoders  # noqa: E402
 import glyphs  # noqa: E402
 import residual  # noqa: E402
 import scenes  # noqa: E402
-from raster import Image  # noqa: E402
 
 
 def _write(path, data):
@@ -64,95 +63,53 @@ def scaled_art_script():
     return "".join(lines).encode("ascii")
 
 
-def _cut(img, area):
-    left, top, right, bottom = area
-    return img.crop(left, top, right - left, bottom - top)
-
-
-def _glyph_places(scale):
-    """The areas of picture 102 under its glyphs at |scale|, as (left, top, right, bottom)."""
-    size = round(glyphs.SIZE * scale)
-    places = []
-    for x, y in (glyphs.CHECK_BOX_AT, glyphs.ARROW_AT):
-        left, top = round(x * scale), round(y * scale)
-        places.append((left, top, left + size, top + size))
-    return places
-
-
-def _draw_page(picture_id, dpi, conn):
-    """In a process of its own: draws |picture_id| for |dpi|, settling its glyph strip
-    through the parent; sends the parent the areas the glyphs need and, at 96 dpi, its rows,
-    over which the larger scales store theirs (which they then receive); last, its file."""
-    # Drawing makes millions of short-lived lists and no reference cycles: the collector
-    # would only rescan them (it more than doubles the time at 200 %).
-    gc.disable()
+def _scale_task(dpi, bases):
+    """In a worker: the pictures and glyphs drawn for |dpi| as the files to write, keyed by
+    resource id; the pictures as their difference from the 100 % |bases|."""
     scale = dpi / 96
-    img, band = scenes.paint_sky(picture_id, scale)
-    for fade, paint in ((scenes.SKY_FADE, False), (scenes.STRIP_FADE, True)):
-        if paint:
-            scenes.paint_scene(img, picture_id, band, scale)
-        area = scenes.strip_area(fade, scale)
-        conn.send(_cut(img, area))
-        img.paste(conn.recv(), area[0], area[1])
-    parts = [_cut(img, place) for place in _glyph_places(scale)] if picture_id == 102 else []
-    if dpi == 96:
-        rows = img.rgb_rows(dither_seed=picture_id)
-        conn.send((parts, rows))
-        conn.send(encoders.png_file(img.width, img.height, rows))
-    else:
-        drawn = img.rgb_rows()
-        conn.send((parts, None))
-        base = conn.recv()
-        conn.send(residual.residual_png(base, scenes.picture_size(picture_id), drawn))
-    conn.close()
+    pictures = scenes.all_pictures(scale)
+    files = {}
+    for picture_id, img in pictures.items():
+        files[picture_id] = residual.residual_png(bases[picture_id],
+                                                  scenes.picture_size(picture_id),
+                                                  img.rgb_rows())
+    files.update(_glyph_files(pictures, scale))
+    return files
 
 
-def draw_pages(output):
-    """Draws the page pictures of every scale into |output|; returns, per dpi, the pictures
-    as far as the glyphs need them (their strips and the areas under the glyphs)."""
+def _glyph_files(pictures, scale):
+    return {glyph_id: encoders.png_rgb(rows)
+            for glyph_id, rows in glyphs.all_glyphs(pictures, scale).items()}
+
+
+def _base_task(picture_id, rows):
+    """In a worker: the file of the 100 % picture |picture_id| of |rows|."""
+    width, height = scenes.picture_size(picture_id)
+    return {picture_id: encoders.png_file(width, height, rows)}
+
+
+def draw_art(output):
+    """Draws the page pictures and glyphs of every scale into |output|."""
+    pictures = scenes.all_pictures()
+    bases = {i: img.rgb_rows(dither_seed=i) for i, img in pictures.items()}
+    files = {offset: {} for _, offset in ART_SETS}
+    files[0].update(_glyph_files(pictures, 1.0))
+    del pictures
     # The platform's way of starting processes: a fork on Linux, a fresh interpreter on
-    # Windows, where the vendor builds too; a worker needs nothing but its arguments.
-    workers = {}
-    for dpi, _ in ART_SETS:
-        for picture_id in PICTURE_IDS:
-            parent, child = multiprocessing.Pipe()
-            process = multiprocessing.Process(target=_draw_page, args=(picture_id, dpi, child))
-            process.start()
-            child.close()
-            workers[dpi, picture_id] = (process, parent)
-    partial = {}
-    for dpi, _ in ART_SETS:
-        scale = dpi / 96
-        partial[dpi] = {i: Image(*scenes.picture_size(i, scale)) for i in PICTURE_IDS}
-    for fade in (scenes.SKY_FADE, scenes.STRIP_FADE):
-        for dpi, _ in ART_SETS:
-            scale = dpi / 96
-            strips = [workers[dpi, i][1].recv() for i in PICTURE_IDS]
-            left, top, _, _ = scenes.strip_area(fade, scale)
-            scenes.settle_glyph_strip(strips, fade, scale, left)
-            for picture_id, strip in zip(PICTURE_IDS, strips):
-                workers[dpi, picture_id][1].send(strip)
-                partial[dpi][picture_id].paste(strip, left, top)
-    bases = {}
-    for dpi, _ in ART_SETS:
-        for picture_id in PICTURE_IDS:
-            conn = workers[dpi, picture_id][1]
-            parts, base = conn.recv()
-            for part, place in zip(parts, _glyph_places(dpi / 96)):
-                partial[dpi][picture_id].paste(part, place[0], place[1])
-            if dpi == 96:
-                bases[picture_id] = base
-            else:
-                conn.send(bases[picture_id])
-    # Only now, so that the larger pictures are all stored at the same time.
-    for dpi, offset in ART_SETS:
-        for picture_id in PICTURE_IDS:
-            process, conn = workers[dpi, picture_id]
-            _write(os.path.join(output, f"{picture_id + offset}.png"), conn.recv())
-            process.join()
-            if process.exitcode != 0:
-                raise RuntimeError(f"drawing picture {picture_id} for {dpi} dpi failed")
-    return partial
+    # Windows, where the vendor builds too; a task needs nothing but its arguments.
+    task_count = len(ART_SETS) - 1 + len(PICTURE_IDS)
+    with multiprocessing.Pool(min(os.cpu_count() or 1, task_count), gc.disable) as pool:
+        # Longest first, so that no core is left with a large task at the end: the larger
+        # scales take longer to draw than the 100 % pictures take to compress.
+        tasks = [(offset, pool.apply_async(_scale_task, (dpi, bases)))
+                 for dpi, offset in reversed(ART_SETS[1:])]
+        tasks += [(0, pool.apply_async(_base_task, (i, bases[i]))) for i in PICTURE_IDS]
+        for offset, task in tasks:
+            files[offset].update(task.get())
+    # Only now, so that every file is written at about the same time.
+    for offset, written in files.items():
+        for resource_id, data in sorted(written.items()):
+            _write(os.path.join(output, f"{resource_id + offset}.png"), data)
 
 
 def main(argv):
@@ -163,11 +120,10 @@ def main(argv):
     os.makedirs(args.output, exist_ok=True)
     started = time.monotonic()
 
-    pictures = draw_pages(args.output)
+    # Drawing makes millions of short-lived lists and no reference cycles: the collector
+    # would only rescan them (it more than doubles the time at 200 %).
     gc.disable()
-    for dpi, offset in ART_SETS:
-        for glyph_id, rows in glyphs.all_glyphs(pictures[dpi], dpi / 96).items():
-            _write(os.path.join(args.output, f"{glyph_id + offset}.png"), encoders.png_rgb(rows))
+    draw_art(args.output)
     _write(os.path.join(args.output, "scaled_art.rc"), scaled_art_script())
 
     previews = {} if args.preview else None

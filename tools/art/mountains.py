@@ -5,7 +5,7 @@ import random
 
 import numpy
 
-from raster import Mask, mix, polygon_mask, smoothstep
+from raster import Mask, clip, mix, polygon_mask, smoothstep
 
 SUB = 4  # ridge samples per pixel column, for anti-aliased silhouettes
 
@@ -110,9 +110,9 @@ def silhouette_mask(heights, width, bottom):
     highs = cols.max(axis=1)
     ys = numpy.arange(top, bottom)[:, numpy.newaxis]
     # The SUB samples of each column added one after the other, as a Python sum would.
-    total = numpy.clip(ys + 1 - cols[:, 0], 0.0, 1.0)
+    total = clip(ys + 1 - cols[:, 0], 0.0, 1.0)
     for k in range(1, SUB):
-        total = total + numpy.clip(ys + 1 - cols[:, k], 0.0, 1.0)
+        total = total + clip(ys + 1 - cols[:, k], 0.0, 1.0)
     rows = numpy.where(ys + 1 <= lows, 0.0, numpy.where(ys >= highs, 1.0, total / SUB))
     return Mask(0, top, width, rows)
 
@@ -145,7 +145,7 @@ def _shadows(mountain_range, ys, width, light_x, scale):
     centres = numpy.arange(width) + 0.5
     d = centres[numpy.newaxis] - numpy.take_along_axis(_spines(summits, ys, scale), owner, 1)
     facing = numpy.array([sx < light_x for sx, _, _, _ in summits])
-    shadow = numpy.clip(numpy.where(facing[owner], 0.5 - d, 0.5 + d), 0.0, 1.0)
+    shadow = clip(numpy.where(facing[owner], 0.5 - d, 0.5 + d), 0.0, 1.0)
     covered = numpy.take_along_axis(above, first[..., numpy.newaxis], 2)[..., 0]
     return numpy.where(covered, shadow, 0.0)
 
@@ -200,7 +200,7 @@ def _rim(heights, width, height, light, scale):
     h = numpy.array([sum(heights[x * SUB:(x + 1) * SUB]) / SUB for x in range(width)])
     ys = h.astype(numpy.int64) + numpy.arange(reach)[:, numpy.newaxis]
     d = ys + 0.5 - h
-    w = numpy.clip(d + 0.5, 0.0, 1.0) * numpy.exp(-numpy.maximum(d, 0.0) / fall) * k
+    w = clip(d + 0.5, 0.0, 1.0) * numpy.exp(-numpy.maximum(d, 0.0) / fall) * k
     kept = (k > 0.003) & (ys < height) & (w > 0.002)
     if not kept.any():
         return None

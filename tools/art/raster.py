@@ -21,6 +21,17 @@ def mix(c0, c1, t):
             c0[2] + (c1[2] - c0[2]) * t)
 
 
+def clip(values, low, high):
+    """numpy.clip for arrays of numbers, without its per-call overhead, which shows when it
+    is called thousands of times on short rows."""
+    return numpy.minimum(numpy.maximum(values, low), high)
+
+
+def _column(colour):
+    """|colour| as a column that a 3-D block of the channels broadcasts against."""
+    return numpy.array(colour, dtype=float)[:, numpy.newaxis, numpy.newaxis]
+
+
 def smoothstep(e0, e1, x):
     t = clamp01((x - e0) / (e1 - e0))
     return t * t * (3.0 - 2.0 * t)
@@ -54,10 +65,10 @@ class Image:
     def __init__(self, width, height, colour=(0.0, 0.0, 0.0)):
         self.width = width
         self.height = height
-        n = width * height
-        self.r = numpy.full(n, float(colour[0]))
-        self.g = numpy.full(n, float(colour[1]))
-        self.b = numpy.full(n, float(colour[2]))
+        # One array, so that an operation on a block does all three channels at once.
+        self.rgb = numpy.empty((3, width * height))
+        self.rgb[...] = numpy.array(colour, dtype=float)[:, numpy.newaxis]
+        self.r, self.g, self.b = self.rgb
 
     def pixel(self, x, y):
         i = y * self.width + x
@@ -98,34 +109,37 @@ class Image:
         return (self.r, self.g, self.b)
 
     def _block(self, mask, opacity):
-        """For a mask without empty rows: (the picture's channels as 2-D views of the part
+        """For a mask without empty rows: (the picture's channels as one 3-D view of the part
         the mask covers, its coverage times |opacity| there, that part as slices of the
         mask's rows and columns), or None. One operation on the whole block instead of one
-        per row; each value is computed the same way."""
-        if any(row is None for row in mask.rows):
-            return None
-        cov = numpy.asarray(mask.rows, dtype=float)
+        per row and channel; each value is computed the same way."""
+        rows = mask.rows
+        if not isinstance(rows, numpy.ndarray):
+            if any(row is None for row in rows):
+                return None
+            rows = numpy.asarray(rows, dtype=float)
         i0, i1 = max(0, -mask.x), min(mask.width, self.width - mask.x)
-        j0, j1 = max(0, -mask.y), min(len(mask.rows), self.height - mask.y)
+        j0, j1 = max(0, -mask.y), min(len(rows), self.height - mask.y)
         if i0 >= i1 or j0 >= j1:
-            return (), None, None
+            return None, None, None
         part = (slice(j0, j1), slice(i0, i1))
-        cov = cov[part]
+        cov = rows[part]
         if opacity != 1.0:
             cov = cov * opacity
-        rows = slice(mask.y + j0, mask.y + j1)
-        columns = slice(mask.x + i0, mask.x + i1)
-        views = tuple(chan.reshape(self.height, self.width)[rows, columns]
-                      for chan in self.channels())
-        return views, cov, part
+        view = self.rgb.reshape(3, self.height, self.width)[
+            :, mask.y + j0:mask.y + j1, mask.x + i0:mask.x + i1]
+        return view, cov, part
 
     def blend(self, mask, colour, opacity=1.0):
         """Paints |colour| over the picture through the coverage of |mask|."""
         block = self._block(mask, opacity)
         if block is not None:
-            views, cov, _ = block
-            for o, c in zip(views, colour):
-                o[...] = o + (c - o) * cov
+            o, cov, _ = block
+            if o is not None:
+                # o + (c - o) * cov, in place: large blocks allocate nothing more.
+                t = _column(colour) - o
+                t *= cov
+                o += t
             return
         for _, _, a, e, cov in self._spans(mask, opacity):
             for chan, c in zip(self.channels(), colour):
@@ -142,17 +156,21 @@ class Image:
     def blend_each(self, mask, colours):
         """Like blend, with a colour of its own for every pixel of |mask|, which has no empty
         rows: |colours| are its reds, greens and blues, each an array of rows x columns."""
-        views, cov, part = self._block(mask, 1.0)
-        for o, c in zip(views, colours):
-            o[...] = o + (c[part] - o) * cov
+        o, cov, part = self._block(mask, 1.0)
+        if o is not None:
+            o[...] = o + (numpy.stack([c[part] for c in colours]) - o) * cov
 
     def screen(self, mask, colour, opacity=1.0):
         """Adds light: screen blend of |colour| through |mask|, never past white."""
         block = self._block(mask, opacity)
         if block is not None:
-            views, cov, _ = block
-            for o, c in zip(views, colour):
-                o[...] = o + (255.0 - o) * (c / 255.0) * cov
+            o, cov, _ = block
+            if o is not None:
+                # o + (255 - o) * (c / 255) * cov, in the same order, in place.
+                t = 255.0 - o
+                t *= _column(colour) / 255.0
+                t *= cov
+                o += t
             return
         for _, _, a, e, cov in self._spans(mask, opacity):
             for chan, c in zip(self.channels(), colour):
@@ -175,7 +193,7 @@ class Image:
             return
         inv = 1.0 / (radius * radius)
         dx2 = ((numpy.arange(x0, x1) + 0.5 - cx) ** 2) * inv
-        dy2 = numpy.array([((y + 0.5 - cy) * squash) ** 2 * inv for y in range(y0, y1)])
+        dy2 = ((numpy.arange(y0, y1) + 0.5 - cy) * squash) ** 2 * inv
         if shape == "gauss":
             rows = strength * numpy.exp(-(dx2[numpy.newaxis, :] + dy2[:, numpy.newaxis]))
         else:
@@ -184,22 +202,16 @@ class Image:
 
     def crop(self, x, y, width, height):
         out = Image(width, height)
-        for j in range(height):
-            a = (y + j) * self.width + x
-            d = j * width
-            out.r[d:d + width] = self.r[a:a + width]
-            out.g[d:d + width] = self.g[a:a + width]
-            out.b[d:d + width] = self.b[a:a + width]
+        out.rgb.reshape(3, height, width)[...] = self._area(x, y, width, height)
         return out
 
     def paste(self, part, x, y):
         """Copies the picture |part| in with its top-left corner at (x, y)."""
-        for j in range(part.height):
-            a = (y + j) * self.width + x
-            d = j * part.width
-            self.r[a:a + part.width] = part.r[d:d + part.width]
-            self.g[a:a + part.width] = part.g[d:d + part.width]
-            self.b[a:a + part.width] = part.b[d:d + part.width]
+        self._area(x, y, part.width, part.height)[...] = part.rgb.reshape(
+            3, part.height, part.width)
+
+    def _area(self, x, y, width, height):
+        return self.rgb.reshape(3, self.height, self.width)[:, y:y + height, x:x + width]
 
     def rows_8bit(self, dither_seed=None):
         """Rows top-down as (reds, greens, blues) lists of ints 0..255; see rgb_rows."""
@@ -449,7 +461,7 @@ def linear_shader(p0, c0, p1, c1):
     def shade(x0, count, y):
         base = ((y + 0.5 - p0[1]) * dy - p0[0] * dx) * inv
         step = dx * inv
-        ts = numpy.clip(base + (x0 + numpy.arange(count) + 0.5) * step, 0.0, 1.0)
+        ts = clip(base + (x0 + numpy.arange(count) + 0.5) * step, 0.0, 1.0)
         return tuple(c0[k] + (c1[k] - c0[k]) * ts for k in range(3))
 
     return shade
@@ -461,8 +473,7 @@ def radial_shader(cx, cy, radius, c0, c1):
 
     def shade(x0, count, y):
         dy2 = (y + 0.5 - cy) ** 2
-        ts = numpy.clip(numpy.sqrt((x0 + numpy.arange(count) + 0.5 - cx) ** 2 + dy2) * inv,
-                        0.0, 1.0)
+        ts = clip(numpy.sqrt((x0 + numpy.arange(count) + 0.5 - cx) ** 2 + dy2) * inv, 0.0, 1.0)
         return tuple(c0[k] + (c1[k] - c0[k]) * ts for k in range(3))
 
     return shade

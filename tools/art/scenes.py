@@ -18,7 +18,7 @@ import numpy
 from emblem import (PICTOGRAMS, orbit_point, paint_crystal, paint_halo, paint_icon_badge,
                     paint_orbit, paint_planet, sparkle)
 from mountains import covered_from, paint_layer, paint_trees, ridge
-from raster import Image, Mask, mix, smoothstep
+from raster import Image, Mask, clip, mix, smoothstep
 from sky import paint_gradient, paint_nebula, paint_stars
 
 WIDTH = 1000
@@ -70,7 +70,7 @@ def _settle_weights(fade, scale, rows, columns):
     dxs = numpy.maximum(numpy.maximum(x0 - xs, 0.0), xs - x1).tolist()
     # math.hypot, not numpy's: the two may differ in the last bit.
     distance = numpy.array([[math.hypot(dx, dy) for dx in dxs] for dy in dys])
-    t = numpy.clip(distance / fade, 0.0, 1.0)
+    t = clip(distance / fade, 0.0, 1.0)
     return 1.0 - t * t * (3.0 - 2.0 * t)
 
 

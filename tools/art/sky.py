@@ -5,7 +5,7 @@ import random
 
 import numpy
 
-from raster import Mask, clamp01, mix, smoothstep
+from raster import Mask, clamp01, clip, mix, smoothstep
 
 # Sky colours from the zenith (0) to the horizon (1); the same stops for every picture, so
 # the top strip, where the close and minimise glyphs sit, matches on every page.
@@ -92,7 +92,7 @@ def _upsample(grid, gw, gh, cell, width, height):
 
 def _smoothstep_many(e0, e1, x):
     """smoothstep() for an array."""
-    t = numpy.clip((x - e0) / (e1 - e0), 0.0, 1.0)
+    t = clip((x - e0) / (e1 - e0), 0.0, 1.0)
     return t * t * (3.0 - 2.0 * t)
 
 
@@ -128,7 +128,7 @@ def paint_nebula(img, seed, band, strength=1.0, bottom=None, scale=1.0):
     wob = (shape.fbm(x / 260.0 + 3.0, y / 260.0) - 0.5) * width
     core = numpy.exp(-(((d + wob) / width) ** 2))
     cloud = shape.fbm(x / 120.0, y / 120.0)
-    cloud = numpy.clip((cloud - 0.35) * 1.9, 0.0, 1.0) ** 1.6
+    cloud = clip((cloud - 0.35) * 1.9, 0.0, 1.0) ** 1.6
     k = strength * core * (0.25 + 0.75 * cloud)
     if bottom is not None:
         k = k * (1.0 - _smoothstep_many(bottom - 120, bottom, y))
