@@ -93,6 +93,11 @@ class WineRun:
         self.stderr = completed.stderr
         self.debug = debug_lines(completed.stderr)
 
+    def __str__(self):
+        # For assertion messages: a run that printed nothing is told by its code and errors.
+        return (f"exit code {self.returncode}; output {self.stdout!r}; "
+                f"errors ending {self.stderr[-2000:]!r}")
+
 
 def run_wine(program, *args, timeout=60, env=None, cwd=None):
     """Runs a Windows program to its end and returns a WineRun."""

@@ -261,5 +261,5 @@ def test_close_at_any_moment_of_a_download_leaves_nothing_behind(release, tmp_pa
                        f"--close-after={delay}", "--timeout=30000", "--",
                        f"--update-server={release.address}", cwd=tmp_path, timeout=60)
         lines = run.stdout.split("\n")
-        assert "UPDATER_EXIT 0" in lines, f"closed after {delay} ms: {lines}"
+        assert "UPDATER_EXIT 0" in lines, f"closed after {delay} ms: {run}"
         assert set(wine_temp().iterdir()) == before, f"closed after {delay} ms"
