@@ -30,7 +30,7 @@ namespace {
 constexpr uint32_t kInitialState[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                        0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
 
-std::atomic<Sha256Engine> defaultEngine{Sha256Engine::kFastest};
+std::atomic<Sha256Engine> g_defaultEngine{Sha256Engine::kFastest};
 
 inline uint32_t RotateRight(uint32_t x, int n) {
   return (x >> n) | (x << (32 - n));
@@ -159,11 +159,11 @@ bool CpuHasShaExtensions() {
 }
 
 void SetDefaultSha256Engine(Sha256Engine engine) {
-  defaultEngine.store(engine);
+  g_defaultEngine.store(engine);
 }
 
 Sha256Engine GetDefaultSha256Engine() {
-  return defaultEngine.load();
+  return g_defaultEngine.load();
 }
 
 Sha256Hasher::Sha256Hasher() : Sha256Hasher(GetDefaultSha256Engine()) {}

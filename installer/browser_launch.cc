@@ -6,7 +6,7 @@
 
 #include <cwchar>
 
-#include "base/process/launch_win.h"
+#include "base/win/launch.h"
 #include "base/win/debug_output.h"
 #include "client_state/client_state_registry.h"
 #include "installer/installer_view.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "base/process/launch_win.h"
+#include "base/win/launch.h"
 #include "base/win/scoped_handle.h"
 #include "base/win/debug_output.h"
 #include "base/win/temp_file_path.h"
@@ -79,7 +79,7 @@ void InstallerView::PerformOfflineInstall() {
     WriteDebugLine(".");
     progressBar->SetProgress(progressBar->GetProgress() + 1);
     // Without a process the wait fails at once, which ends the loop after one step.
-    waited = ::WaitForSingleObject(process.Get(), kProgressStepMs);
+    waited = ::WaitForSingleObject(process.get(), kProgressStepMs);
   } while (waited == WAIT_TIMEOUT);
   WriteDebugLine("\nmini installer quit.\n");
   progressBar->SetProgress(100);

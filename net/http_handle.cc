@@ -16,7 +16,7 @@ constexpr int kReceiveTimeoutMs = 30000;
 }  // namespace
 
 HRESULT HttpSession::Open(const wchar_t* agent, const ProxyRoute& route) {
-  Close();
+  reset();
   // Each transfer opens a session of its own, so its proxy is named here.
   HINTERNET session =
       route.direct
@@ -30,7 +30,7 @@ HRESULT HttpSession::Open(const wchar_t* agent, const ProxyRoute& route) {
     WriteDebugLineF("WinHttpOpen failed: 0x%08lX.\n", static_cast<unsigned long>(result));
     return result;
   }
-  Reset(session);
+  reset(session);
   if (!::WinHttpSetTimeouts(session, kResolveTimeoutMs, kConnectTimeoutMs, kSendTimeoutMs,
                             kReceiveTimeoutMs)) {
     // The platform's own defaults then apply; the updater's deadlines still hold.
@@ -43,13 +43,13 @@ HRESULT HttpSession::Open(const wchar_t* agent, const ProxyRoute& route) {
 HRESULT HttpConnection::Connect(const HttpSession& session,
                                 const std::wstring& host,
                                 INTERNET_PORT port) {
-  Close();
-  HINTERNET connection = ::WinHttpConnect(session.Get(), host.c_str(), port, 0);
+  reset();
+  HINTERNET connection = ::WinHttpConnect(session.get(), host.c_str(), port, 0);
   if (!connection) {
     const HRESULT result = LastErrorResult();
     WriteDebugLineF("WinHttpConnect failed: 0x%08lX.\n", static_cast<unsigned long>(result));
     return result;
   }
-  Reset(connection);
+  reset(connection);
   return S_OK;
 }

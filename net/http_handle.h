@@ -20,15 +20,15 @@ class HttpHandle {
   HttpHandle(const HttpHandle&) = delete;
   HttpHandle& operator=(const HttpHandle&) = delete;
 
-  HINTERNET Get() const { return handle.get(); }
-  bool IsOpen() const { return handle.IsValid(); }
+  HINTERNET get() const { return handle.get(); }
+  bool IsValid() const { return handle.IsValid(); }
 
   // Closes the handle (WinHttpCloseHandle) and forgets it; nothing when already closed.
-  void Close() { handle.reset(); }
+  void reset() { handle.reset(); }
 
  protected:
   // Closes the current handle and takes ownership of |newHandle|.
-  void Reset(HINTERNET newHandle) { handle.reset(newHandle); }
+  void reset(HINTERNET newHandle) { handle.reset(newHandle); }
 
  private:
   UniqueHInternet handle;

@@ -83,15 +83,15 @@ HRESULT HttpRequest::Open(const HttpConnection& connection,
                           DWORD flags) {
   DetachCallbacks();
   HINTERNET request = ::WinHttpOpenRequest(
-      connection.Get(), verb == HttpVerb::kPost ? L"POST" : L"GET", path.c_str(), nullptr,
+      connection.get(), verb == HttpVerb::kPost ? L"POST" : L"GET", path.c_str(), nullptr,
       WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, flags);
   if (!request)
     return LastErrorResult();
-  Reset(request);
+  reset(request);
 
   auto* newContext = new (std::nothrow) RequestCallbackContext(this);
   if (!newContext) {
-    Close();
+    reset();
     return E_OUTOFMEMORY;
   }
   // Every notification, including the handle-closing one, carries the context from now on.
@@ -103,7 +103,7 @@ HRESULT HttpRequest::Open(const HttpConnection& connection,
                                  0) == WINHTTP_INVALID_STATUS_CALLBACK) {
     const HRESULT failure = LastErrorResult();
     newContext->Discard();
-    Close();
+    reset();
     return failure;
   }
   context = newContext;
@@ -136,7 +136,7 @@ HRESULT HttpRequest::Open(const HttpConnection& connection,
 }
 
 HRESULT HttpRequest::Send(const void* data, DWORD length) {
-  if (!IsOpen() || !context)
+  if (!IsValid() || !context)
     return E_UNEXPECTED;
   {
     std::lock_guard<std::mutex> held(lock);
@@ -171,7 +171,7 @@ HRESULT HttpRequest::Send(const void* data, DWORD length) {
   }
 
   const std::wstring headers = BuildExtraHeaders();
-  if (::WinHttpSendRequest(Get(), headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
+  if (::WinHttpSendRequest(get(), headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
                            static_cast<DWORD>(headers.size()), const_cast<void*>(optionalData),
                            optionalLength, optionalLength, reinterpret_cast<DWORD_PTR>(context))) {
     return S_OK;
@@ -224,7 +224,7 @@ void HttpRequest::DetachCallbacks() {
     context->Detach();
     context = nullptr;
   }
-  Close();
+  reset();
   AbandonTransfer(kTransferCancelledResult);
 }
 
@@ -338,7 +338,7 @@ HRESULT HttpRequest::ApplyCredentials(DWORD scheme, DWORD target) {
   }
   if (user->empty())
     return S_FALSE;
-  if (!::WinHttpSetCredentials(Get(), target, scheme, user->c_str(), password->c_str(), nullptr))
+  if (!::WinHttpSetCredentials(get(), target, scheme, user->c_str(), password->c_str(), nullptr))
     return LastErrorResult();
   return S_OK;
 }
@@ -389,13 +389,13 @@ HRESULT HttpRequest::ReadComplete(DWORD count) {
 }
 
 HRESULT HttpRequest::StartRead() {
-  if (!::WinHttpReadData(Get(), context->readBuffer.data(), kReadBufferSize, nullptr))
+  if (!::WinHttpReadData(get(), context->readBuffer.data(), kReadBufferSize, nullptr))
     return LastErrorResult();
   return S_OK;
 }
 
 HRESULT HttpRequest::SendComplete() {
-  if (!::WinHttpReceiveResponse(Get(), nullptr))
+  if (!::WinHttpReceiveResponse(get(), nullptr))
     return LastErrorResult();
   return S_OK;
 }
@@ -425,7 +425,7 @@ HRESULT HttpRequest::AnswerChallenge(int challengeStatus) {
   DWORD target = 0;
   if (refused) {
     if (byLogon) {
-      ::WinHttpQueryAuthSchemes(Get(), &supported, &first, &target);
+      ::WinHttpQueryAuthSchemes(get(), &supported, &first, &target);
       WriteDebugLine(
           "Proxy authentication failed: the proxy refused the logon credentials; "
           "it offers " +
@@ -433,7 +433,7 @@ HRESULT HttpRequest::AnswerChallenge(int challengeStatus) {
     }
     return LoginFailureResult();
   }
-  if (!::WinHttpQueryAuthSchemes(Get(), &supported, &first, &target))
+  if (!::WinHttpQueryAuthSchemes(get(), &supported, &first, &target))
     return LastErrorResult();
   const DWORD scheme = byLogon ? ChooseLogonScheme(supported) : ChooseScheme(supported);
   if (scheme == 0) {
@@ -446,7 +446,7 @@ HRESULT HttpRequest::AnswerChallenge(int challengeStatus) {
   HRESULT applied = S_OK;
   if (byLogon) {
     // No user name and no password: WinHTTP answers with the logged-on user's credentials.
-    if (!::WinHttpSetCredentials(Get(), WINHTTP_AUTH_TARGET_PROXY, scheme, nullptr, nullptr,
+    if (!::WinHttpSetCredentials(get(), WINHTTP_AUTH_TARGET_PROXY, scheme, nullptr, nullptr,
                                  nullptr)) {
       applied = LastErrorResult();
     }
@@ -486,7 +486,7 @@ HRESULT HttpRequest::Resend() {
     data = optionalData;
     length = optionalLength;
   }
-  if (!::WinHttpSendRequest(Get(),
+  if (!::WinHttpSendRequest(get(),
                             headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
                             static_cast<DWORD>(headers.size()), const_cast<void*>(data), length,
                             length, reinterpret_cast<DWORD_PTR>(context))) {
@@ -498,7 +498,7 @@ HRESULT HttpRequest::Resend() {
 HRESULT HttpRequest::HeadersAvailable() {
   DWORD code = 0;
   DWORD size = sizeof(code);
-  if (!::WinHttpQueryHeaders(Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+  if (!::WinHttpQueryHeaders(get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                              WINHTTP_HEADER_NAME_BY_INDEX, &code, &size, WINHTTP_NO_HEADER_INDEX)) {
     return LastErrorResult();
   }
@@ -531,7 +531,7 @@ HRESULT HttpRequest::HeadersAvailable() {
 int64_t HttpRequest::QueryContentLength() {
   wchar_t text[kContentLengthBufferBytes / sizeof(wchar_t)] = {};
   DWORD size = sizeof(text);
-  if (!::WinHttpQueryHeaders(Get(), WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX,
+  if (!::WinHttpQueryHeaders(get(), WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX,
                              text, &size, WINHTTP_NO_HEADER_INDEX)) {
     return -1;
   }
@@ -584,12 +584,12 @@ std::vector<std::string> HttpRequest::GetResponseHeaderValues(const wchar_t* nam
     const DWORD queried = index;
     DWORD size = 0;
     // The first call only asks for the size; it fails with ERROR_INSUFFICIENT_BUFFER.
-    ::WinHttpQueryHeaders(Get(), WINHTTP_QUERY_CUSTOM, name, WINHTTP_NO_OUTPUT_BUFFER, &size,
+    ::WinHttpQueryHeaders(get(), WINHTTP_QUERY_CUSTOM, name, WINHTTP_NO_OUTPUT_BUFFER, &size,
                           &index);
     if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
       break;  // no header at this index (ERROR_WINHTTP_HEADER_NOT_FOUND) or no response
     std::wstring value(size / sizeof(wchar_t), L'\0');
-    if (!::WinHttpQueryHeaders(Get(), WINHTTP_QUERY_CUSTOM, name, value.data(), &size, &index))
+    if (!::WinHttpQueryHeaders(get(), WINHTTP_QUERY_CUSTOM, name, value.data(), &size, &index))
       break;
     value.resize(size / sizeof(wchar_t));
     values.push_back(WideToUtf8(value));

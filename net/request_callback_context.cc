@@ -4,27 +4,27 @@ namespace {
 
 // The context whose callback this thread is running, and how deeply (WinHTTP may call back
 // from inside a call made by a callback).
-thread_local const RequestCallbackContext* currentContext = nullptr;
-thread_local int currentDepth = 0;
+thread_local const RequestCallbackContext* g_currentContext = nullptr;
+thread_local int g_currentDepth = 0;
 
 }  // namespace
 
 RequestCallbackContext::Entry::Entry(RequestCallbackContext* entered)
-    : context(entered), previousContext(currentContext), previousDepth(currentDepth) {
+    : context(entered), previousContext(g_currentContext), previousDepth(g_currentDepth) {
   std::lock_guard<std::mutex> held(context->lock);
   ++context->inside;
   target = context->request;
-  if (currentContext == context) {
-    ++currentDepth;
+  if (g_currentContext == context) {
+    ++g_currentDepth;
   } else {
-    currentContext = context;
-    currentDepth = 1;
+    g_currentContext = context;
+    g_currentDepth = 1;
   }
 }
 
 RequestCallbackContext::Entry::~Entry() {
-  currentContext = previousContext;
-  currentDepth = previousDepth;
+  g_currentContext = previousContext;
+  g_currentDepth = previousDepth;
   std::unique_lock<std::mutex> held(context->lock);
   --context->inside;
   context->idle.notify_all();
@@ -40,7 +40,7 @@ void RequestCallbackContext::OnHandleClosing() {
 void RequestCallbackContext::Detach() {
   std::unique_lock<std::mutex> held(lock);
   request = nullptr;
-  const int ownDepth = currentContext == this ? currentDepth : 0;
+  const int ownDepth = g_currentContext == this ? g_currentDepth : 0;
   idle.wait(held, [this, ownDepth] { return inside <= ownDepth; });
 }
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "base/command_line.h"
-#include "base/logging.h"
+#include "base/win/command_line.h"
+#include "base/win/logging.h"
 #include "base/win/single_instance.h"
 #include "base/win/library_search.h"
 #include "base/win/text_conversion.h"

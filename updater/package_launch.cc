@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "base/command_line.h"
-#include "base/process/launch_win.h"
+#include "base/win/command_line.h"
+#include "base/win/launch.h"
 #include "base/win/debug_output.h"
 #include "base/win/held_file.h"
 #include "updater/browser_updater.h"
@@ -41,7 +41,7 @@ void BrowserUpdater::LaunchPackage() {
     return;
   }
   // The package runs on its own; its outcome is not ours to wait for.
-  process.Close();
+  process.reset();
   // A stop that arrived while an elevation prompt was open is final: nothing more is reported.
   ChangeState(kLaunched, Report::kYes);
 }

@@ -10,7 +10,7 @@
 
 namespace {
 
-ProxyConfig loadedPolicy;
+ProxyConfig g_loadedPolicy;
 
 // The policy's values as stored; absent ones (or ones that are not strings) are empty.
 struct ProxyPolicyValues {
@@ -92,17 +92,17 @@ void LoadProxyPolicy() {
   values.server = ReadString(key.get(), kProxyServerValue);
   values.bypass = ReadString(key.get(), kProxyBypassValue);
   values.pacUrl = ReadString(key.get(), kProxyPacUrlValue);
-  loadedPolicy = InterpretProxyPolicy(values);
-  switch (loadedPolicy.mode) {
+  g_loadedPolicy = InterpretProxyPolicy(values);
+  switch (g_loadedPolicy.mode) {
     case ProxyMode::kSystem:
       WriteDebugLine("Proxy policy: the user's proxy settings.\n");
       break;
     case ProxyMode::kFixed:
-      WriteDebugLine(L"Proxy policy: through " + loadedPolicy.server + L", bypassing \"" +
-                     loadedPolicy.bypass + L"\".\n");
+      WriteDebugLine(L"Proxy policy: through " + g_loadedPolicy.server + L", bypassing \"" +
+                     g_loadedPolicy.bypass + L"\".\n");
       break;
     case ProxyMode::kPac:
-      WriteDebugLine(L"Proxy policy: the PAC script " + loadedPolicy.pacUrl + L".\n");
+      WriteDebugLine(L"Proxy policy: the PAC script " + g_loadedPolicy.pacUrl + L".\n");
       break;
     case ProxyMode::kDirect:
       break;
@@ -110,5 +110,5 @@ void LoadProxyPolicy() {
 }
 
 const ProxyConfig& GetProxyPolicy() {
-  return loadedPolicy;
+  return g_loadedPolicy;
 }

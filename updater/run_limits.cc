@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/command_line.h"
+#include "base/win/command_line.h"
 #include "base/decimal_number.h"
 #include "base/win/debug_output.h"
 #include "updater/file_digest.h"

@@ -1,4 +1,4 @@
-#include "base/command_line.h"
+#include "base/win/command_line.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -1,5 +1,5 @@
-#ifndef BASE_COMMAND_LINE_H_
-#define BASE_COMMAND_LINE_H_
+#ifndef BASE_WIN_COMMAND_LINE_H_
+#define BASE_WIN_COMMAND_LINE_H_
 
 #include <map>
 #include <string>
@@ -66,4 +66,4 @@ class CommandLineArgs {
 // Quotes |element| so that CommandLineToArgvW gives it back unchanged.
 std::wstring QuoteForCommandLine(std::wstring_view element);
 
-#endif  // BASE_COMMAND_LINE_H_
+#endif  // BASE_WIN_COMMAND_LINE_H_

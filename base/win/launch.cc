@@ -1,4 +1,4 @@
-#include "base/process/launch_win.h"
+#include "base/win/launch.h"
 
 #include <shellapi.h>
 #include <userenv.h>
@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "base/logging.h"
+#include "base/win/logging.h"
 #include "base/win/system_library.h"
 
 namespace {
@@ -44,7 +44,7 @@ class HandleListAttribute {
   explicit HandleListAttribute(std::vector<HANDLE> inherited) : handles(std::move(inherited)) {}
   ~HandleListAttribute() {
     if (initialised)
-      GetAttributeListFunctions().remove(Get());
+      GetAttributeListFunctions().remove(get());
   }
   HandleListAttribute(const HandleListAttribute&) = delete;
   HandleListAttribute& operator=(const HandleListAttribute&) = delete;
@@ -58,14 +58,14 @@ class HandleListAttribute {
     if (size == 0)
       return false;
     storage = std::make_unique<char[]>(size);
-    if (!functions.initialize(Get(), 1, 0, &size))
+    if (!functions.initialize(get(), 1, 0, &size))
       return false;
     initialised = true;
-    return functions.update(Get(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles.data(),
+    return functions.update(get(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles.data(),
                             handles.size() * sizeof(HANDLE), nullptr, nullptr) != FALSE;
   }
 
-  LPPROC_THREAD_ATTRIBUTE_LIST Get() {
+  LPPROC_THREAD_ATTRIBUTE_LIST get() {
     return reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage.get());
   }
 
@@ -83,7 +83,7 @@ class UserEnvironment {
       ::DestroyEnvironmentBlock(block);
   }
   bool Build(HANDLE token) { return ::CreateEnvironmentBlock(&block, token, FALSE) != FALSE; }
-  void* Get() const { return block; }
+  void* get() const { return block; }
 
  private:
   void* block = nullptr;
@@ -136,7 +136,7 @@ ProcessHandle Start(const wchar_t* application,
     if (!handleList->Build())
       return ProcessHandle();
     startup.StartupInfo.cb = sizeof(startup);
-    startup.lpAttributeList = handleList->Get();
+    startup.lpAttributeList = handleList->get();
     flags |= EXTENDED_STARTUPINFO_PRESENT;
     inheritHandles = TRUE;
   }
@@ -157,7 +157,7 @@ ProcessHandle Start(const wchar_t* application,
       return ProcessHandle();
     if (!::CreateProcessAsUserW(settings.userToken, application, commandText, nullptr, nullptr,
                                 inheritHandles, flags | CREATE_UNICODE_ENVIRONMENT,
-                                environment.Get(), directory, &startup.StartupInfo, &created)) {
+                                environment.get(), directory, &startup.StartupInfo, &created)) {
       return ProcessHandle();
     }
   } else if (!::CreateProcessW(application, commandText, nullptr, nullptr, inheritHandles, flags,
@@ -168,16 +168,16 @@ ProcessHandle Start(const wchar_t* application,
   ProcessHandle process(created.hProcess);
 
   if (settings.job) {
-    if (!::AssignProcessToJobObject(settings.job, process.Get())) {
+    if (!::AssignProcessToJobObject(settings.job, process.get())) {
       // Never leave a suspended stray behind.
-      ::TerminateProcess(process.Get(), 1);
-      ::WaitForSingleObject(process.Get(), kJobAssignmentWaitMs);
+      ::TerminateProcess(process.get(), 1);
+      ::WaitForSingleObject(process.get(), kJobAssignmentWaitMs);
       return ProcessHandle();
     }
     ::ResumeThread(thread.get());
   }
   if (settings.wait)
-    ::WaitForSingleObject(process.Get(), INFINITE);
+    ::WaitForSingleObject(process.get(), INFINITE);
   return process;
 }
 
@@ -236,7 +236,7 @@ ProcessHandle StartProcessElevated(const CommandLineArgs& commandLine,
     return ProcessHandle();
   ProcessHandle process(execute.hProcess);
   if (settings.wait && process.IsValid())
-    ::WaitForSingleObject(process.Get(), INFINITE);
+    ::WaitForSingleObject(process.get(), INFINITE);
   return process;
 }
 

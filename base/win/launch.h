@@ -1,13 +1,13 @@
-#ifndef BASE_PROCESS_LAUNCH_WIN_H_
-#define BASE_PROCESS_LAUNCH_WIN_H_
+#ifndef BASE_WIN_LAUNCH_H_
+#define BASE_WIN_LAUNCH_H_
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "base/command_line.h"
-#include "base/process/process_handle.h"
+#include "base/win/command_line.h"
+#include "base/win/process_handle.h"
 
 // How to start a program. The defaults start it at once, shown normally, in the caller's
 // working directory and environment, inheriting no handles, and do not wait for it.
@@ -56,4 +56,4 @@ ProcessHandle StartProcessElevated(const CommandLineArgs& commandLine,
 // shell could not open it.
 bool OpenWithShell(const std::wstring& target);
 
-#endif  // BASE_PROCESS_LAUNCH_WIN_H_
+#endif  // BASE_WIN_LAUNCH_H_

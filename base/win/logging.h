@@ -1,5 +1,5 @@
-#ifndef BASE_LOGGING_H_
-#define BASE_LOGGING_H_
+#ifndef BASE_WIN_LOGGING_H_
+#define BASE_WIN_LOGGING_H_
 
 #include <windows.h>
 
@@ -69,4 +69,4 @@ std::string SeverityName(int severity);
     ::logging::LogMessageWithError(__FILE__, __LINE__, (severity), logLastError, (text)); \
   } while (false)
 
-#endif  // BASE_LOGGING_H_
+#endif  // BASE_WIN_LOGGING_H_

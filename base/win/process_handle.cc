@@ -1,4 +1,4 @@
-#include "base/process/process_handle.h"
+#include "base/win/process_handle.h"
 
 ProcessHandle::ProcessHandle(HANDLE process) {
   // The pseudo handle is not ours to close.

@@ -1,5 +1,5 @@
-#ifndef BASE_PROCESS_PROCESS_HANDLE_H_
-#define BASE_PROCESS_PROCESS_HANDLE_H_
+#ifndef BASE_WIN_PROCESS_HANDLE_H_
+#define BASE_WIN_PROCESS_HANDLE_H_
 
 #include <windows.h>
 
@@ -13,11 +13,11 @@ class ProcessHandle {
   explicit ProcessHandle(HANDLE process);
 
   bool IsValid() const { return handle.IsValid(); }
-  HANDLE Get() const { return handle.get(); }
-  void Close() { handle.reset(); }
+  HANDLE get() const { return handle.get(); }
+  void reset() { handle.reset(); }
 
  private:
   UniqueHandle handle;
 };
 
-#endif  // BASE_PROCESS_PROCESS_HANDLE_H_
+#endif  // BASE_WIN_PROCESS_HANDLE_H_

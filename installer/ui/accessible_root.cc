@@ -375,7 +375,7 @@ class ClientAccessible final : public IAccessible {
 };
 
 // The one object of the process; null before the first request and after the window went.
-ClientAccessible* clientObject = nullptr;
+ClientAccessible* g_clientObject = nullptr;
 
 }  // namespace
 
@@ -386,17 +386,17 @@ LRESULT AnswerAccessibleObjectRequest(HWND window, WPARAM wParam, LPARAM lParam,
   const auto lresultFromObject = Oleacc().lresultFromObject;
   if (!lresultFromObject)
     return 0;
-  if (!clientObject)
-    clientObject = new ClientAccessible(window, root);
-  return lresultFromObject(kIidAccessible, wParam, clientObject);
+  if (!g_clientObject)
+    g_clientObject = new ClientAccessible(window, root);
+  return lresultFromObject(kIidAccessible, wParam, g_clientObject);
 }
 
 void DisconnectAccessibleObject() {
-  if (!clientObject)
+  if (!g_clientObject)
     return;
-  clientObject->Disconnect();
+  g_clientObject->Disconnect();
   // Drops the proxies other processes hold, so none keeps the object alive.
-  ::CoDisconnectObject(clientObject, 0);
-  clientObject->Release();
-  clientObject = nullptr;
+  ::CoDisconnectObject(g_clientObject, 0);
+  g_clientObject->Release();
+  g_clientObject = nullptr;
 }

@@ -4,14 +4,14 @@
 
 namespace {
 
-std::atomic<long> objectsCreated{0};
-std::atomic<long> memoryDcsAlive{0};
+std::atomic<long> g_objectsCreated{0};
+std::atomic<long> g_memoryDcsAlive{0};
 
 }  // namespace
 
 void DeleteMemoryDc(HDC dc) {
   if (::DeleteDC(dc))
-    --memoryDcsAlive;
+    --g_memoryDcsAlive;
 }
 
 ScopedSelectObject::ScopedSelectObject(HDC target, HGDIOBJ object)
@@ -32,15 +32,15 @@ PaintDc::~PaintDc() {
 }
 
 void CountGdiObjectCreated() {
-  ++objectsCreated;
+  ++g_objectsCreated;
 }
 
 long GdiObjectsCreated() {
-  return objectsCreated.load();
+  return g_objectsCreated.load();
 }
 
 long MemoryDcsAlive() {
-  return memoryDcsAlive.load();
+  return g_memoryDcsAlive.load();
 }
 
 UniqueBrush CreateSolidBrushObject(COLORREF color) {
@@ -67,6 +67,6 @@ UniqueBitmap CreateCompatibleBitmapObject(HDC dc, int width, int height) {
 UniqueMemoryDc CreateMemoryDc(HDC compatibleWith) {
   UniqueMemoryDc dc(::CreateCompatibleDC(compatibleWith));
   if (dc)
-    ++memoryDcsAlive;
+    ++g_memoryDcsAlive;
   return dc;
 }

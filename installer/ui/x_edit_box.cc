@@ -7,7 +7,7 @@ namespace {
 constexpr int kEditFontHeight = 24;
 
 // The "Edit" class's own procedure, the same for every edit control of the process.
-WNDPROC editClassProc = nullptr;
+WNDPROC g_editClassProc = nullptr;
 
 bool IsDialogKey(WPARAM key) {
   return key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE;
@@ -22,7 +22,7 @@ LRESULT CALLBACK EditKeysProc(HWND control, UINT message, WPARAM wParam, LPARAM 
   }
   if (message == WM_CHAR && (wParam == L'\t' || wParam == L'\r' || wParam == 0x1B))
     return 0;
-  return ::CallWindowProcW(editClassProc, control, message, wParam, lParam);
+  return ::CallWindowProcW(g_editClassProc, control, message, wParam, lParam);
 }
 
 }  // namespace
@@ -41,7 +41,7 @@ void XEditBox::OnCreate(HINSTANCE newInstance, HWND) {
   if (!control)
     return;
   ::SendMessageW(control.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-  editClassProc = reinterpret_cast<WNDPROC>(
+  g_editClassProc = reinterpret_cast<WNDPROC>(
       ::SetWindowLongPtrW(control.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditKeysProc)));
 }
 

@@ -1,4 +1,4 @@
-#include "base/process/launch_win.h"
+#include "base/win/launch.h"
 
 #include <gtest/gtest.h>
 
@@ -74,7 +74,7 @@ TEST_F(LaunchTest, PathWithSpacesStartsWithTheQuotedPathAsItsOnlyElement) {
   ProcessHandle process = StartProcess(CommandLineArgs::FromProgram(program), settings);
   ASSERT_TRUE(process.IsValid());
   DWORD exitCode = 1;
-  ASSERT_TRUE(::GetExitCodeProcess(process.Get(), &exitCode));
+  ASSERT_TRUE(::GetExitCodeProcess(process.get(), &exitCode));
   EXPECT_EQ(exitCode, 0u);
 
   const std::string line = ReadRecord();
@@ -107,9 +107,9 @@ TEST_F(LaunchTest, DefaultSettingsReturnAtOnceWithTheProcessRunning) {
   ProcessHandle process = StartProcess(CommandLineArgs::FromProgram(program), LaunchSettings());
   ::SetEnvironmentVariableW(L"ORBAVINTEL_STAND_IN_EXIT_CODE", nullptr);
   ASSERT_TRUE(process.IsValid());
-  ASSERT_EQ(::WaitForSingleObject(process.Get(), 30000), WAIT_OBJECT_0);
+  ASSERT_EQ(::WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0);
   DWORD exitCode = 0;
-  ::GetExitCodeProcess(process.Get(), &exitCode);
+  ::GetExitCodeProcess(process.get(), &exitCode);
   // The child saw our environment.
   EXPECT_EQ(exitCode, 7u);
 }
@@ -124,7 +124,7 @@ TEST_F(LaunchTest, WorkingDirectoryAndJobAreApplied) {
   ProcessHandle process = StartProcess(CommandLineArgs::FromProgram(program), settings);
   ASSERT_TRUE(process.IsValid());
   BOOL inJob = FALSE;
-  ASSERT_TRUE(::IsProcessInJob(process.Get(), job.get(), &inJob));
+  ASSERT_TRUE(::IsProcessInJob(process.get(), job.get(), &inJob));
   EXPECT_TRUE(inJob);
   EXPECT_EQ(JsonField(ReadRecord(), "cwd"), WideToUtf8(folder));
 }

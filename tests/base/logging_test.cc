@@ -1,4 +1,4 @@
-#include "base/logging.h"
+#include "base/win/logging.h"
 
 #include <gtest/gtest.h>
 

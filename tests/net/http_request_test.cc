@@ -66,7 +66,7 @@ TEST(HttpRequestTest, FreshRequestHasNoStatusAndCannotSend) {
   EXPECT_EQ(request.GetResult(), S_FALSE);
   EXPECT_EQ(request.Send(nullptr, 0), E_UNEXPECTED);
   request.Cancel();  // nothing open: harmless
-  EXPECT_FALSE(request.IsOpen());
+  EXPECT_FALSE(request.IsValid());
 }
 
 TEST(HttpResultTest, PlatformErrorsMapToFailures) {

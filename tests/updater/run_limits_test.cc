@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "base/command_line.h"
+#include "base/win/command_line.h"
 #include "updater/run_limits.h"
 
 namespace {

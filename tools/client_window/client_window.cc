@@ -28,8 +28,8 @@
 #include <cwchar>
 #include <string>
 
-#include "base/command_line.h"
-#include "base/process/launch_win.h"
+#include "base/win/command_line.h"
+#include "base/win/launch.h"
 #include "updater/client_version.h"
 #include "updater/update_messages.h"
 
@@ -208,7 +208,7 @@ int wmain() {
 
   // Pump messages until the final report, the timeout, or the launched updater's end.
   while (true) {
-    const HANDLE waitFor[] = {updater.Get()};
+    const HANDLE waitFor[] = {updater.get()};
     const DWORD count = updater.IsValid() ? 1 : 0;
     const bool flooding = flood && count;
     if (flooding) {
@@ -221,7 +221,7 @@ int wmain() {
                                                    flooding ? 0 : INFINITE, QS_ALLINPUT);
     if (count && wake == WAIT_OBJECT_0) {
       DWORD exitCode = 0;
-      ::GetExitCodeProcess(updater.Get(), &exitCode);
+      ::GetExitCodeProcess(updater.get(), &exitCode);
       // Reports posted just before the updater ended are still queued: take them first.
       MSG pending;
       while (::PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE)) {
@@ -231,7 +231,7 @@ int wmain() {
       }
       std::printf("UPDATER_EXIT %lu\n", exitCode);
       std::fflush(stdout);
-      updater.Close();
+      updater.reset();
       if (!g_stay)
         break;
       continue;
@@ -252,12 +252,12 @@ int wmain() {
   if (flood)
     std::printf("FLOODED %llu\n", floodPosts);
   // A launched updater that outlived us must not linger after a timed-out run.
-  if (updater.IsValid() && ::WaitForSingleObject(updater.Get(), 2000) != WAIT_OBJECT_0) {
-    ::TerminateProcess(updater.Get(), 99);
+  if (updater.IsValid() && ::WaitForSingleObject(updater.get(), 2000) != WAIT_OBJECT_0) {
+    ::TerminateProcess(updater.get(), 99);
     std::printf("UPDATER_KILLED\n");
   } else if (updater.IsValid()) {
     DWORD exitCode = 0;
-    ::GetExitCodeProcess(updater.Get(), &exitCode);
+    ::GetExitCodeProcess(updater.get(), &exitCode);
     std::printf("UPDATER_EXIT %lu\n", exitCode);
   }
   std::fflush(stdout);
