@@ -3,6 +3,8 @@
 import struct
 import zlib
 
+import numpy
+
 
 def _paeth(a, b, c):
     p = a + b - c
@@ -29,7 +31,16 @@ class Picture:
                 idat += data[at + 8:at + 8 + length]
             at += 12 + length
         self.chunks = chunks
-        self.rows = self._unfilter(zlib.decompress(idat))
+        self._idat = idat
+        self._rows = None
+
+    @property
+    def rows(self):
+        """The pixel rows as bytes, top-down; decoded when first asked for, since most
+        checks need only the header."""
+        if self._rows is None:
+            self._rows = self._unfilter(zlib.decompress(self._idat))
+        return self._rows
 
     def _unfilter(self, raw):
         stride = self.width * 3
@@ -37,11 +48,17 @@ class Picture:
         for _ in range(self.height):
             kind, line = raw[at], bytearray(raw[at + 1:at + 1 + stride])
             at += 1 + stride
-            for i in range(stride):
-                a = line[i - 3] if i >= 3 else 0
-                b = previous[i]
-                c = previous[i - 3] if i >= 3 else 0
-                line[i] = (line[i] + (0, a, b, (a + b) // 2, _paeth(a, b, c))[kind]) & 0xFF
+            if kind == 1:
+                # "Sub", the generator's filter: each sample adds the one a pixel to its
+                # left, modulo 256, which is a running sum per channel.
+                pixels = numpy.frombuffer(line, dtype=numpy.uint8).reshape(-1, 3)
+                line = bytearray(numpy.cumsum(pixels, axis=0, dtype=numpy.uint8).tobytes())
+            elif kind:
+                for i in range(stride):
+                    a = line[i - 3] if i >= 3 else 0
+                    b = previous[i]
+                    c = previous[i - 3] if i >= 3 else 0
+                    line[i] = (line[i] + (0, a, b, (a + b) // 2, _paeth(a, b, c))[kind]) & 0xFF
             rows.append(bytes(line))
             previous = line
         return rows

@@ -213,11 +213,6 @@ class Image:
     def _area(self, x, y, width, height):
         return self.rgb.reshape(3, self.height, self.width)[:, y:y + height, x:x + width]
 
-    def rows_8bit(self, dither_seed=None):
-        """Rows top-down as (reds, greens, blues) lists of ints 0..255; see rgb_rows."""
-        channels = self._channels_8bit(dither_seed)
-        return [tuple(chan[y].tolist() for chan in channels) for y in range(self.height)]
-
     def rgb_rows(self, dither_seed=None):
         """Rows top-down as bytes of interleaved red, green and blue.
 

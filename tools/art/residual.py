@@ -113,7 +113,8 @@ def differences(predicted, drawn):
 
 def compose(predicted, stored):
     """The rows the installer shows: |predicted| plus |stored|, byte by byte modulo 256."""
-    return [bytes([(u + r) & 0xFF for u, r in zip(p, s)]) for p, s in zip(predicted, stored)]
+    return [(numpy.frombuffer(p, dtype=numpy.uint8) + numpy.frombuffer(s, dtype=numpy.uint8))
+            .tobytes() for p, s in zip(predicted, stored)]
 
 
 def residual_png(base_rows, base_size, drawn_rows):
