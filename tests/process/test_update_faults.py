@@ -155,7 +155,7 @@ def test_link_at_the_stated_rate_is_never_cut(release, tmp_path):
     set_answer(release, answer("2.0", sha256_hex(small), default=[
         release.url("/@delay=2000/@trickle=125/@chunk=256/files/small.bin")]))
     run = run_update(release, tmp_path, "--low-speed-window-ms=6000")
-    assert "UWM_DOWNLOAD_COMPLETE" in run.messages
+    assert "UWM_DOWNLOAD_COMPLETE" in run.messages, str(run)
     assert "The download was slower than the low-speed limit.\n" not in run.debug
 
 

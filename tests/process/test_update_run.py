@@ -59,6 +59,10 @@ class Run:
         self.records = ([json.loads(line) for line in record_path.read_text().splitlines()]
                         if record_path.exists() else [])
 
+    def __str__(self):
+        # For assertion messages: what the client heard and what the updater logged.
+        return f"messages {self.messages}; debug lines {self.debug}"
+
     def downloads(self):
         return [r["path"] for r in self.requests if r["method"] == "GET"]
 

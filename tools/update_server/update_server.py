@@ -58,7 +58,7 @@ answered with 500. The same faults may be given as query parameters "fault=NAME[
   @chunked              send the body with Transfer-Encoding: chunked; with @truncate=N or
                         @reset=N it stops after N bytes without the last chunk
   @endless              with @chunked: repeat the body in chunks until the client goes
-  @trickle=MS           send the body in pieces (@chunk=N bytes, default 1024) MS ms apart
+  @trickle=MS           send the body in pieces (@chunk=N bytes, default 1024), one every MS ms
   @chunk=N              piece size for @trickle
   @byte-every=MS        send the body one byte at a time, each MS ms after the one before,
                         the first MS ms after the headers
@@ -112,6 +112,24 @@ def generated_bytes(count):
     whole, rest = divmod(count, len(pattern))
     return pattern * whole + pattern[:rest]
 
+
+
+class Pace:
+    """Waits so that the k-th piece leaves k pauses after the first: a piece sent late is
+    followed by the next at once, so a busy machine slows the body down only for a moment and
+    its rate stays the one the test states."""
+
+    def __init__(self, pause):
+        self.pause = pause
+        self.due = time.monotonic()
+
+    def wait(self):
+        if not self.pause:
+            return
+        self.due += self.pause
+        delay = self.due - time.monotonic()
+        if delay > 0:
+            time.sleep(delay)
 
 class Faults:
     """The faults a request asked for, parsed from its path segments and query."""
@@ -416,9 +434,10 @@ class RequestHandler(http.server.BaseHTTPRequestHandler):
             if chunked:
                 self.send_chunked(content, piece, pause, whole, faults.has("endless"))
             else:
+                pace = Pace(pause)
                 for start in range(0, len(content), piece):
-                    if pause and (start or pause_first):
-                        time.sleep(pause)
+                    if start or pause_first:
+                        pace.wait()
                     self.wfile.write(content[start:start + piece])
         except OSError:
             self.close_connection = True
@@ -434,10 +453,11 @@ class RequestHandler(http.server.BaseHTTPRequestHandler):
         """Writes |content| as chunks of |piece| bytes, again and again when |endless|, and
         the last chunk only when the body is |whole|."""
         piece = min(piece, 64 * 1024)
+        pace = Pace(pause)
         while True:
             for start in range(0, len(content), piece):
-                if pause and start:
-                    time.sleep(pause)
+                if start:
+                    pace.wait()
                 data = content[start:start + piece]
                 self.wfile.write(b"%x\r\n%s\r\n" % (len(data), data))
             if not endless or not content:
