@@ -6,8 +6,8 @@
 
 #include <cwchar>
 
-#include "base/win/launch.h"
 #include "base/win/debug_output.h"
+#include "base/win/launch.h"
 #include "client_state/client_state_registry.h"
 #include "installer/installer_view.h"
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "base/win/debug_output.h"
+#include "base/win/display_metrics.h"
 #include "base/win/library_search.h"
 #include "base/win/single_instance.h"
 #include "installer/exit_codes.h"

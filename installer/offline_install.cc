@@ -3,9 +3,9 @@
 
 #include <string>
 
+#include "base/win/debug_output.h"
 #include "base/win/launch.h"
 #include "base/win/scoped_handle.h"
-#include "base/win/debug_output.h"
 #include "base/win/temp_file_path.h"
 #include "installer/embedded_resource.h"
 #include "installer/installer_view.h"

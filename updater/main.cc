@@ -6,16 +6,16 @@
 #include <string>
 
 #include "base/win/command_line.h"
+#include "base/win/library_search.h"
 #include "base/win/logging.h"
 #include "base/win/single_instance.h"
-#include "base/win/library_search.h"
 #include "base/win/text_conversion.h"
 #include "updater/browser_updater.h"
 #include "updater/client_windows.h"
 #include "updater/message_loop.h"
 #include "updater/proxy_policy.h"
-#include "updater/state_report.h"
 #include "updater/run_limits.h"
+#include "updater/state_report.h"
 #include "updater/update_keys.h"
 #include "updater/update_messages.h"
 #include "updater/update_server.h"

@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include "base/win/command_line.h"
-#include "base/win/launch.h"
 #include "base/win/debug_output.h"
 #include "base/win/held_file.h"
+#include "base/win/launch.h"
 #include "updater/browser_updater.h"
 
 void BrowserUpdater::LaunchPackage() {

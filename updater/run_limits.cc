@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "base/win/command_line.h"
 #include "base/decimal_number.h"
+#include "base/win/command_line.h"
 #include "base/win/debug_output.h"
 #include "updater/file_digest.h"
 

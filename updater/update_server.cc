@@ -1,7 +1,7 @@
 #include "updater/update_server.h"
 
-#include "base/win/command_line.h"
 #include "base/decimal_number.h"
+#include "base/win/command_line.h"
 #include "base/win/debug_output.h"
 
 namespace {

@@ -10,12 +10,4 @@
 // systems older than the function.
 void DeclarePerMonitorDpiAwareness();
 
-// The display scale the system draws |window| at, in dots per inch; the system's scale when
-// the window has none of its own (older systems), 96 when nothing can be read.
-int DpiOfWindow(HWND window);
-
-// The display scale of |monitor|, in dots per inch; the system's scale where monitors have
-// none of their own (before Windows 8.1, or without per-monitor awareness).
-int DpiOfMonitor(HMONITOR monitor);
-
 #endif  // INSTALLER_UI_DPI_AWARENESS_H_

@@ -3,9 +3,9 @@
 #include <windowsx.h>
 
 #include "base/win/debug_output.h"
+#include "base/win/display_metrics.h"
 #include "installer/ui/accessible_root.h"
 #include "installer/ui/back_buffer.h"
-#include "installer/ui/dpi_awareness.h"
 #include "installer/ui/gdi_handles.h"
 #include "installer/ui/toolkit_messages.h"
 #include "installer/ui/window_position.h"

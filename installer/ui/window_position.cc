@@ -22,11 +22,3 @@ POINT KeepInside(POINT topLeft, SIZE size, const RECT& workArea) {
   return POINT{Clamp(topLeft.x, workArea.left, workArea.right - size.cx),
                Clamp(topLeft.y, workArea.top, workArea.bottom - size.cy)};
 }
-
-RECT WorkAreaNearest(const RECT& bounds) {
-  MONITORINFO info = {};
-  info.cbSize = sizeof(info);
-  if (!::GetMonitorInfoW(::MonitorFromRect(&bounds, MONITOR_DEFAULTTONEAREST), &info))
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &info.rcWork, 0);
-  return info.rcWork;
-}

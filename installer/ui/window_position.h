@@ -19,7 +19,4 @@ WindowPlacement PlaceInWorkArea(SIZE size, SIZE tallest, const RECT& workArea);
 // the work area's top-left corner for a window larger than the work area.
 POINT KeepInside(POINT topLeft, SIZE size, const RECT& workArea);
 
-// The work area of the monitor nearest to |bounds| (screen coordinates).
-RECT WorkAreaNearest(const RECT& bounds);
-
 #endif  // INSTALLER_UI_WINDOW_POSITION_H_

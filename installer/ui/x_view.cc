@@ -1,6 +1,7 @@
 #include "installer/ui/x_view.h"
 
 #include "base/win/debug_output.h"
+#include "base/win/display_metrics.h"
 #include "installer/ui/scaled_picture.h"
 #include "installer/ui/window_position.h"
 

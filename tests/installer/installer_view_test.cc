@@ -7,11 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "base/win/display_metrics.h"
 #include "base/win/scoped_handle.h"
 #include "installer/ui/gdi_handles.h"
+#include "installer/ui/resources/resource_ids.h"
 #include "installer/ui/scaled_picture.h"
 #include "installer/ui/window_position.h"
-#include "installer/ui/resources/resource_ids.h"
 #include "installer/ui/x_button.h"
 #include "installer/ui/x_progress_bar.h"
 #include "tests/installer/test_window.h"
