@@ -31,20 +31,18 @@ FIRST_PAINT = {"installer": b"Realloc double buffer on size changed.",
 class Bench:
     def __init__(self, build, display):
         self.build = build
-        self.env = dict(os.environ, WINE_BUILD_DIR=str(build), DISPLAY=display,
+        self.display = display
+        self.env = dict(os.environ, WINE_BUILD_DIR=str(build), DISPLAY=display.name,
                         WINEPREFIX_OVERRIDE=str(xsession.x11_prefix(build)),
                         WINEDEBUG="-all,+debugstr", WINE_RUN_STREAM="1", LC_ALL="C.UTF-8")
         self.dpi = None
 
     def set_dpi(self, dpi):
         if dpi != self.dpi:
-            # Without streaming: the wineserver's helpers that the first program starts
-            # inherit its output and would hold a captured pipe open.
-            quiet = {k: v for k, v in self.env.items() if k != "WINE_RUN_STREAM"}
-            subprocess.run([WINE_RUN, "reg", "add", r"HKCU\Control Panel\Desktop", "/v",
-                            "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"],
-                           env=quiet, check=True, capture_output=True)
+            # This ends the prefix's Wine; the start that brings it up again is not timed.
+            xsession.set_display_scale(self.build, self.display, dpi)
             self.dpi = dpi
+            self.first_paint(self.build / "bin" / "bare_window.exe", "bare", dpi)
 
     def first_paint(self, program, kind, dpi):
         """Seconds from starting |program| to the debug line of its first paint."""
@@ -85,8 +83,10 @@ def main():
         reference = pathlib.Path(options.reference).resolve()
         series += [("reference installer at 96 DPI", reference, "installer", 96),
                    ("reference installer at 144 DPI", reference, "installer", 144)]
+    # A change of scale starts Wine anew: the series of one scale run one after another.
+    series.sort(key=lambda entry: entry[3])
     display = xsession.Display(screen="2560x1600x24")
-    bench = Bench(build, display.name)
+    bench = Bench(build, display)
     times = {name: [] for name, _, _, _ in series}
     try:
         for _, program, kind, dpi in series:  # starts the wineserver, warms the caches
@@ -95,8 +95,7 @@ def main():
             for name, program, kind, dpi in series:
                 times[name].append(bench.first_paint(program, kind, dpi))
     finally:
-        bench.set_dpi(96)
-        xsession.stop_wine(build)
+        xsession.set_display_scale(build, display, 96)
         display.close()
     medians = {name: statistics.median(values) for name, values in times.items()}
     bare = medians["bare window"]
@@ -107,7 +106,8 @@ def main():
     print(f"144 DPI against 96 DPI: {medians['installer at 144 DPI'] / at_96:.2f}x")
     if options.reference:
         for dpi in (96, 144):
-            ratio = medians[f"installer at {dpi} DPI"] / medians[f"reference installer at {dpi} DPI"]
+            reference_median = medians[f"reference installer at {dpi} DPI"]
+            ratio = medians[f"installer at {dpi} DPI"] / reference_median
             print(f"installer against the reference installer at {dpi} DPI: {ratio:.2f}x")
     return 0
 

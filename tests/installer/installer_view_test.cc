@@ -152,8 +152,12 @@ class SetupResultTest : public InstallerViewTest,
 TEST_P(SetupResultTest, ActionButtonReadsLaunchOnlyAfterSuccess) {
   ::SendMessageW(window.get(), XWM_SETUP_DONE, GetParam().first, 0);
   ASSERT_EQ(view->GetPage(), 3);
-  auto* action = dynamic_cast<XButton*>(view->HitTest(POINT{500, 530}));
-  ASSERT_NE(action, nullptr);
+  XView* hit = view->HitTest(POINT{500, 530});
+  ASSERT_NE(hit, nullptr);
+  // The widgets are built without type records, so no dynamic_cast (it would read a null
+  // one): of the widgets only buttons are push buttons.
+  ASSERT_EQ(hit->GetAccessibleRole(), AccessibleRole::kPushButton);
+  auto* action = static_cast<XButton*>(hit);
   ASSERT_FALSE(action->GetText().empty());
   EXPECT_EQ(action->GetText(), view->LoadStringResource(GetParam().second));
 }
@@ -206,8 +210,8 @@ TEST_F(InstallerViewTest, ProgressAndTheActionButtonTextAreAnnouncedForTheirChil
   // The installing page without an install worker, so that nothing else moves meanwhile.
   view->SetPage(kInstallingPage);
   const std::vector<XView*> children = view->AccessibleChildren();
-  auto* progress = dynamic_cast<XProgressBar*>(children.back());
-  ASSERT_NE(progress, nullptr);
+  ASSERT_EQ(children.back()->GetAccessibleRole(), AccessibleRole::kProgressBar);
+  auto* progress = static_cast<XProgressBar*>(children.back());
   const HWINEVENTHOOK hook =
       ::SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr,
                         &RecordAnnouncement, ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);

@@ -185,19 +185,23 @@ class InstallerRun:
         return self.wait()
 
     def stop(self):
-        """Ends the installer however it stands: boxes dismissed, window closed, or killed."""
-        if self.result is not None:
-            return self.result
+        """Ends the installer however it stands: boxes dismissed, window closed, or killed;
+        then the payload it started, when that still runs: it holds its file in the temporary
+        folder, where the next install in this prefix writes its own."""
         while self.running() and self.probe.dialog(timeout_ms=0):
             self.probe.dismiss()
         if self.running() and self.probe.find(timeout_ms=0):
             # The window may go on its own meanwhile: a failed post is no error here.
             self.probe.run("post", WINDOW_CLASS, 0x0010, 0)  # WM_CLOSE
             with contextlib.suppress(subprocess.TimeoutExpired):
-                return self.wait(timeout=10)
+                self.wait(timeout=10)
         if self.running():
             self.process.kill()
-        return self.wait()
+        result = self.wait()
+        log = "".join(result.debug)
+        if "PerformOfflineInstall" in log and "mini installer quit." not in log:
+            run_wine("taskkill", "/f", "/im", "orbavintel_install.exe", env=self.probe.env)
+        return result
 
 
 @pytest.fixture(scope="session")

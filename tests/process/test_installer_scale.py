@@ -1,8 +1,8 @@
 """The wizard at every display scale: unchanged to the pixel at 96 DPI, scaled with native
 art and text at 120, 144 and 192 DPI.
 
-Wine reads the display scale from HKCU\\Control Panel\\Desktop LogPixels when a process
-starts, so each run sets it in the prefix before starting the installer.
+Wine takes the display scale from HKCU\\Control Panel\\Desktop LogPixels, so each run sets it
+in the prefix, and starts the prefix's Wine anew, before starting the installer.
 """
 
 import functools
@@ -129,17 +129,27 @@ def hidpi_env():
     server, display = start_xvfb(f"{HIDPI_SCREEN[0]}x{HIDPI_SCREEN[1]}x24")
     env = {"WINEPREFIX_OVERRIDE": str(HIDPI_PREFIX), "DISPLAY": display}
     yield env
-    prefix_env = dict(os.environ, WINEPREFIX=str(HIDPI_PREFIX))
-    subprocess.run(["wineserver", "-k"], env=prefix_env, stderr=subprocess.DEVNULL)
-    subprocess.run(["wineserver", "-w"], env=prefix_env, stderr=subprocess.DEVNULL)
+    stop_wine(env)
     server.terminate()
     server.wait(timeout=10)
 
 
+def stop_wine(env):
+    """Ends every program of the prefix of |env| and its wineserver."""
+    prefix_env = dict(os.environ, WINEPREFIX=env["WINEPREFIX_OVERRIDE"])
+    subprocess.run(["wineserver", "-k"], env=prefix_env, stderr=subprocess.DEVNULL)
+    subprocess.run(["wineserver", "-w"], env=prefix_env, stderr=subprocess.DEVNULL)
+
+
 def set_display_scale(env, dpi):
-    """The scale every program started afterwards in the prefix reads."""
+    """The scale every program started afterwards in the prefix reads. Wine 8 reads LogPixels
+    anew for each program, for the system and the monitor alike; Wine 10 gives each program
+    the current value as the system's scale (GetDpiForSystem) only, and the monitor, whose
+    scale the wizard takes, the value read when the prefix's wineserver started: so the
+    server is ended here, and the next program starts one that reads |dpi|."""
     run_wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t",
              "REG_DWORD", "/d", str(dpi), "/f", env=env)
+    stop_wine(env)
 
 
 def ink_rows(display, xid, area):
@@ -270,7 +280,6 @@ def inside(window, screen):
 def test_every_page_lies_on_the_screen(screen, log_pixels, dpi, tmp_path):
     server, display = start_xvfb(f"{screen[0]}x{screen[1]}x24")
     env = {"WINEPREFIX_OVERRIDE": str(SCREENS_PREFIX), "DISPLAY": display}
-    prefix_env = dict(os.environ, WINEPREFIX=str(SCREENS_PREFIX))
     installer = None
     try:
         set_display_scale(env, log_pixels)
@@ -290,9 +299,8 @@ def test_every_page_lies_on_the_screen(screen, log_pixels, dpi, tmp_path):
     finally:
         if installer:
             installer.stop()
+        # Also ends the prefix's desktop, which is bound to this display: the next screen
+        # starts a new one.
         set_display_scale(env, 96)
-        # The prefix's desktop is bound to this display: the next screen starts a new one.
-        subprocess.run(["wineserver", "-k"], env=prefix_env, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=prefix_env, stderr=subprocess.DEVNULL)
         server.terminate()
         server.wait(timeout=10)

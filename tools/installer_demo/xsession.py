@@ -132,12 +132,14 @@ def stop_wine(build_dir):
 
 def set_display_scale(build_dir, display, dpi):
     """The display scale (LogPixels) programs started afterwards in the scripts' prefix
-    read. On |display|: the first program of a prefix binds its desktop to a display."""
+    read. Ends the prefix's Wine: Wine 10 gives the monitor the scale read when the server
+    started. The next program binds the prefix's desktop to the display it is given."""
     env = display.env({"WINE_BUILD_DIR": str(build_dir),
                        "WINEPREFIX_OVERRIDE": str(x11_prefix(build_dir))})
     subprocess.run([str(WINE_RUN), "reg", "add", r"HKCU\Control Panel\Desktop", "/v",
                     "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=env,
                    check=True, capture_output=True)
+    stop_wine(build_dir)
 
 
 def start_installer(build_dir, display, *args, lang=None, env=None, log=None):

@@ -162,6 +162,10 @@ int Dismiss(DWORD timeoutMs, int buttonId) {
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2)
     return 2;
+  // Rects in the pixels the installer draws, which is aware of the display scale: a program
+  // that is not gets other windows' rects scaled to 96 DPI (Windows, Wine 10).
+  if (!::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2))
+    ::SetProcessDPIAware();
   const std::wstring command = argv[1];
   auto timeoutAt = [&](int index) -> DWORD {
     return argc > index ? static_cast<DWORD>(_wtoi(argv[index])) : 10000;
