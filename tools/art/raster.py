@@ -202,16 +202,9 @@ class Image:
 
     def crop(self, x, y, width, height):
         out = Image(width, height)
-        out.rgb.reshape(3, height, width)[...] = self._area(x, y, width, height)
+        out.rgb.reshape(3, height, width)[...] = self.rgb.reshape(
+            3, self.height, self.width)[:, y:y + height, x:x + width]
         return out
-
-    def paste(self, part, x, y):
-        """Copies the picture |part| in with its top-left corner at (x, y)."""
-        self._area(x, y, part.width, part.height)[...] = part.rgb.reshape(
-            3, part.height, part.width)
-
-    def _area(self, x, y, width, height):
-        return self.rgb.reshape(3, self.height, self.width)[:, y:y + height, x:x + width]
 
     def rgb_rows(self, dither_seed=None):
         """Rows top-down as bytes of interleaved red, green and blue.

@@ -52,14 +52,6 @@ def _light_from(cx, reach):
     return light
 
 
-def strip_area(fade, scale=1.0):
-    """The part of a picture drawn for |scale| that settle_glyph_strip with |fade| changes:
-    (left, top, right, bottom) in pixels, right being the picture's edge."""
-    x0, _, _, y1 = (round(v * scale) for v in GLYPH_STRIP)
-    fade *= scale
-    return x0 - int(fade), 0, round(WIDTH * scale), y1 + int(fade) + 1
-
-
 def _settle_weights(fade, scale, rows, columns):
     """Per pixel of |rows| x |columns|, how much of the three pictures' mean it takes:
     1 inside the glyph strip, fading to 0 |fade| units around it."""
@@ -74,20 +66,19 @@ def _settle_weights(fade, scale, rows, columns):
     return 1.0 - t * t * (3.0 - 2.0 * t)
 
 
-def settle_glyph_strip(images, fade, scale=1.0, left=0):
+def settle_glyph_strip(images, fade, scale=1.0):
     """Lays the same sky under the close and minimise glyphs on every page picture.
 
     The glyphs are drawn once for all three pictures, so the sky under them must not
     differ: inside the strip each picture takes the mean of the three, and around it that
-    mean fades back into the picture's own sky over |fade| units. |images| are the
-    pictures, or the strip_area of each cut out of them, whose first column is |left|.
+    mean fades back into the picture's own sky over |fade| units.
     """
     x0, _, _, y1 = (round(v * scale) for v in GLYPH_STRIP)
     fade *= scale
     width = images[0].width
     rows = y1 + int(fade) + 1
-    first = x0 - int(fade) - left
-    w = _settle_weights(fade, scale, rows, (first + left, width + left))
+    first = x0 - int(fade)
+    w = _settle_weights(fade, scale, rows, (first, width))
     changed = w > 0.0
     for k in range(3):
         areas = [img.channels()[k].reshape(img.height, width)[:rows, first:]
