@@ -113,7 +113,6 @@ def generated_bytes(count):
     return pattern * whole + pattern[:rest]
 
 
-
 class Pace:
     """Waits so that the k-th piece leaves k pauses after the first: a piece sent late is
     followed by the next at once, so a busy machine slows the body down only for a moment and
@@ -130,6 +129,7 @@ class Pace:
         delay = self.due - time.monotonic()
         if delay > 0:
             time.sleep(delay)
+
 
 class Faults:
     """The faults a request asked for, parsed from its path segments and query."""
