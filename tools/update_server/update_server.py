@@ -507,14 +507,16 @@ def main(argv=None):
     if args.port_file:
         write_port_file(args.port_file, port)
 
-    stop = threading.Event()
+    # A plain flag, not an Event: setting an Event from a handler can deadlock on the Event's
+    # own lock when the signal lands while the main thread holds it inside wait().
+    stopping = []
     for number in (signal.SIGTERM, signal.SIGINT):
-        signal.signal(number, lambda *_: stop.set())
+        signal.signal(number, lambda *_: stopping.append(number))
     worker = threading.Thread(target=server.serve_forever, name="serve", daemon=True)
     worker.start()
     print(f"update server listening on http://{args.host}:{port}/", file=sys.stderr, flush=True)
-    while not stop.wait(1.0):
-        pass
+    while not stopping:
+        time.sleep(0.2)
     server.shutdown()
     server.server_close()
     return 0
