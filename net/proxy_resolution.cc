@@ -95,7 +95,20 @@ HRESULT ResolveSystemRoute(const std::wstring& url, ProxyRoute* route) {
 }  // namespace
 
 bool IsResolutionSlow(const ProxyConfig& config) {
-  return config.mode == ProxyMode::kPac || config.mode == ProxyMode::kSystem;
+  if (config.mode != ProxyMode::kSystem)
+    return config.mode == ProxyMode::kPac;
+  // The user's settings are read from the registry at once; only detection or a script takes
+  // round trips. A manual proxy then needs no thread of its own, which also keeps a thread's
+  // end away from the request's first callbacks: mingw's thread library was seen to spin for
+  // ever when a thread it knew ended just as a WinHTTP worker first took a lock.
+  WINHTTP_CURRENT_USER_IE_PROXY_CONFIG settings = {};
+  if (!::WinHttpGetIEProxyConfigForCurrentUser(&settings))
+    return false;  // resolved as direct, at once
+  const bool scripted = settings.fAutoDetect || settings.lpszAutoConfigUrl;
+  TakeString(settings.lpszAutoConfigUrl);
+  TakeString(settings.lpszProxy);
+  TakeString(settings.lpszProxyBypass);
+  return scripted;
 }
 
 HRESULT ResolveProxyRoute(const ProxyConfig& config, const std::wstring& url, ProxyRoute* route) {
