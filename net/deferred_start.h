@@ -1,6 +1,8 @@
 #ifndef NET_DEFERRED_START_H_
 #define NET_DEFERRED_START_H_
 
+#include <windows.h>
+
 #include <functional>
 #include <memory>
 
@@ -31,6 +33,9 @@ class DeferredStart {
 
  private:
   struct Slot;
+  struct Work;
+  static DWORD WINAPI Run(void* work);
+
   std::shared_ptr<Slot> slot;
 };
 

@@ -110,7 +110,7 @@ HRESULT HttpRequest::Open(const HttpConnection& connection,
 
   HRESULT prepared = S_OK;
   {
-    std::lock_guard<std::mutex> held(lock);
+    std::lock_guard<SrwLock> held(lock);
     CloseTransfer(S_OK);
     try {
       context->readBuffer.assign(kReadBufferSize, 0);
@@ -139,7 +139,7 @@ HRESULT HttpRequest::Send(const void* data, DWORD length) {
   if (!IsValid() || !context)
     return E_UNEXPECTED;
   {
-    std::lock_guard<std::mutex> held(lock);
+    std::lock_guard<SrwLock> held(lock);
     if (transferOpen)
       return E_UNEXPECTED;  // WinHTTP may still be sending the body of the transfer under way
     try {
@@ -178,7 +178,7 @@ HRESULT HttpRequest::Send(const void* data, DWORD length) {
   }
   const HRESULT failure = LastErrorResult();
   {
-    std::lock_guard<std::mutex> held(lock);
+    std::lock_guard<SrwLock> held(lock);
     // A platform that reported the failure through the callback as well has already
     // completed the transfer; the caller must then count it as started.
     if (!transferOpen)
@@ -200,7 +200,7 @@ bool HttpRequest::StartLater(DeferredStart::Preparation prepare) {
 
 void HttpRequest::FailUnsent(HRESULT failure) {
   {
-    std::lock_guard<std::mutex> held(lock);
+    std::lock_guard<SrwLock> held(lock);
     if (transferOpen)
       return;  // it was sent after all, and completes through the callbacks
     // Nothing of the previous transfer may pass for this one's outcome.
@@ -233,33 +233,33 @@ void HttpRequest::SetFilePath(std::wstring path) {
 }
 
 void HttpRequest::SetFileBodyLimit(uint64_t bytes) {
-  std::lock_guard<std::mutex> held(lock);
+  std::lock_guard<SrwLock> held(lock);
   fileBodyLimit = bytes;
 }
 
 bool HttpRequest::IsStatusKnown() const {
-  std::lock_guard<std::mutex> held(lock);
+  std::lock_guard<SrwLock> held(lock);
   return statusKnown;
 }
 
 int HttpRequest::GetStatusCode() const {
-  std::lock_guard<std::mutex> held(lock);
+  std::lock_guard<SrwLock> held(lock);
   return statusCode;
 }
 
 HRESULT HttpRequest::GetResult() const {
-  std::lock_guard<std::mutex> held(lock);
+  std::lock_guard<SrwLock> held(lock);
   return result;
 }
 
 void HttpRequest::GetProgress(uint32_t* receivedLow, uint32_t* totalLow) const {
-  std::lock_guard<std::mutex> held(lock);
+  std::lock_guard<SrwLock> held(lock);
   *receivedLow = static_cast<uint32_t>(received);
   *totalLow = static_cast<uint32_t>(static_cast<uint64_t>(contentLength));
 }
 
 std::string HttpRequest::TakeBody() {
-  std::lock_guard<std::mutex> held(lock);
+  std::lock_guard<SrwLock> held(lock);
   std::string taken = std::move(body);
   body.clear();
   return taken;
@@ -282,7 +282,7 @@ HRESULT HttpRequest::HandleNotification(DWORD status, void* information, DWORD l
 }
 
 HRESULT HttpRequest::Complete(HRESULT transferResult) {
-  std::lock_guard<std::mutex> held(lock);
+  std::lock_guard<SrwLock> held(lock);
   if (!transferOpen)
     return S_FALSE;
   transferOpen = false;
@@ -297,7 +297,7 @@ HRESULT HttpRequest::Complete(HRESULT transferResult) {
 }
 
 void HttpRequest::AbandonTransfer(HRESULT transferResult) {
-  std::lock_guard<std::mutex> held(lock);
+  std::lock_guard<SrwLock> held(lock);
   if (!transferOpen) {
     // Also a prepared download file that was never sent for is removed.
     if (file.IsOpen())
@@ -357,7 +357,7 @@ HRESULT HttpRequest::ReadComplete(DWORD count) {
   if (count == 0) {
     bool whole;
     {
-      std::lock_guard<std::mutex> held(lock);
+      std::lock_guard<SrwLock> held(lock);
       whole = contentLength < 0 || received >= static_cast<uint64_t>(contentLength);
     }
     // Some platforms (Wine among them) end the body quietly when the connection drops;
@@ -371,7 +371,7 @@ HRESULT HttpRequest::ReadComplete(DWORD count) {
   }
   HRESULT stored;
   {
-    std::lock_guard<std::mutex> held(lock);
+    std::lock_guard<SrwLock> held(lock);
     if (!transferOpen || !context)
       return S_OK;
     count = std::min<DWORD>(count, static_cast<DWORD>(context->readBuffer.size()));
@@ -415,7 +415,7 @@ HRESULT HttpRequest::AnswerChallenge(int challengeStatus) {
       challengeStatus == HTTP_STATUS_PROXY_AUTH_REQ && answerProxyWithLogon && proxyUser.empty();
   bool refused;
   {
-    std::lock_guard<std::mutex> held(lock);
+    std::lock_guard<SrwLock> held(lock);
     // The previous attempt of this transfer was answered with the same challenge: the
     // credentials (or their absence) did not do.
     refused = statusCode == challengeStatus || ++challenges > kMaxChallengesPerTransfer;
@@ -458,7 +458,7 @@ HRESULT HttpRequest::AnswerChallenge(int challengeStatus) {
 
   DWORD proxyAnswer = 0;
   {
-    std::lock_guard<std::mutex> held(lock);
+    std::lock_guard<SrwLock> held(lock);
     if (challengeStatus == HTTP_STATUS_PROXY_AUTH_REQ)
       chosenProxyScheme = scheme;
     else
@@ -470,7 +470,7 @@ HRESULT HttpRequest::AnswerChallenge(int challengeStatus) {
       return applied;
   }
   {
-    std::lock_guard<std::mutex> held(lock);
+    std::lock_guard<SrwLock> held(lock);
     statusKnown = true;
     statusCode = challengeStatus;
   }
@@ -482,7 +482,7 @@ HRESULT HttpRequest::Resend() {
   const void* data;
   DWORD length;
   {
-    std::lock_guard<std::mutex> held(lock);
+    std::lock_guard<SrwLock> held(lock);
     data = optionalData;
     length = optionalLength;
   }
@@ -511,7 +511,7 @@ HRESULT HttpRequest::HeadersAvailable() {
   const int64_t length = accepted ? QueryContentLength() : -1;
   bool tooLarge;
   {
-    std::lock_guard<std::mutex> held(lock);
+    std::lock_guard<SrwLock> held(lock);
     statusKnown = true;
     statusCode = static_cast<int>(code);
     contentLength = length;

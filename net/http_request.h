@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/win/srw_lock.h"
 #include "net/deferred_start.h"
 #include "net/download_file.h"
 #include "net/http_handle.h"
@@ -188,7 +189,7 @@ class HttpRequest : public HttpHandle {
   RequestCallbackContext* context = nullptr;
 
   // Guards the transfer state below, which worker threads change.
-  mutable std::mutex lock;
+  mutable SrwLock lock;
   std::string body;
   DownloadFile file;
   int statusCode = 0;

@@ -98,9 +98,7 @@ bool IsResolutionSlow(const ProxyConfig& config) {
   if (config.mode != ProxyMode::kSystem)
     return config.mode == ProxyMode::kPac;
   // The user's settings are read from the registry at once; only detection or a script takes
-  // round trips. A manual proxy then needs no thread of its own, which also keeps a thread's
-  // end away from the request's first callbacks: mingw's thread library was seen to spin for
-  // ever when a thread it knew ended just as a WinHTTP worker first took a lock.
+  // round trips, so a manual proxy needs no thread of its own.
   WINHTTP_CURRENT_USER_IE_PROXY_CONFIG settings = {};
   if (!::WinHttpGetIEProxyConfigForCurrentUser(&settings))
     return false;  // resolved as direct, at once

@@ -1,51 +1,45 @@
 #include "net/request_callback_context.h"
 
-namespace {
-
-// The context whose callback this thread is running, and how deeply (WinHTTP may call back
-// from inside a call made by a callback).
-thread_local const RequestCallbackContext* g_currentContext = nullptr;
-thread_local int g_currentDepth = 0;
-
-}  // namespace
-
-RequestCallbackContext::Entry::Entry(RequestCallbackContext* entered)
-    : context(entered), previousContext(g_currentContext), previousDepth(g_currentDepth) {
-  std::lock_guard<std::mutex> held(context->lock);
-  ++context->inside;
+RequestCallbackContext::Entry::Entry(RequestCallbackContext* entered) : context(entered) {
+  std::lock_guard<SrwLock> held(context->lock);
   target = context->request;
-  if (g_currentContext == context) {
-    ++g_currentDepth;
-  } else {
-    g_currentContext = context;
-    g_currentDepth = 1;
-  }
+  next = context->entries;
+  context->entries = this;
 }
 
 RequestCallbackContext::Entry::~Entry() {
-  g_currentContext = previousContext;
-  g_currentDepth = previousDepth;
-  std::unique_lock<std::mutex> held(context->lock);
-  --context->inside;
+  std::unique_lock<SrwLock> held(context->lock);
+  Entry** link = &context->entries;
+  while (*link != this)
+    link = &(*link)->next;
+  *link = next;
   context->idle.notify_all();
   context->FreeIfDone(held);
 }
 
 void RequestCallbackContext::OnHandleClosing() {
-  std::unique_lock<std::mutex> held(lock);
+  std::unique_lock<SrwLock> held(lock);
   closing = true;
   FreeIfDone(held);
 }
 
 void RequestCallbackContext::Detach() {
-  std::unique_lock<std::mutex> held(lock);
+  std::unique_lock<SrwLock> held(lock);
   request = nullptr;
-  const int ownDepth = g_currentContext == this ? g_currentDepth : 0;
-  idle.wait(held, [this, ownDepth] { return inside <= ownDepth; });
+  idle.wait(held, [this] { return !IsEnteredElsewhere(); });
 }
 
-void RequestCallbackContext::FreeIfDone(std::unique_lock<std::mutex>& held) {
-  if (!closing || inside > 0)
+bool RequestCallbackContext::IsEnteredElsewhere() const {
+  const DWORD self = ::GetCurrentThreadId();
+  for (const Entry* entry = entries; entry; entry = entry->next) {
+    if (entry->thread != self)
+      return true;
+  }
+  return false;
+}
+
+void RequestCallbackContext::FreeIfDone(std::unique_lock<SrwLock>& held) {
+  if (!closing || entries)
     return;
   held.unlock();
   delete this;

@@ -1,11 +1,14 @@
 #ifndef NET_REQUEST_CALLBACK_CONTEXT_H_
 #define NET_REQUEST_CALLBACK_CONTEXT_H_
 
-#include <condition_variable>
+#include <windows.h>
+
 #include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include "base/win/srw_lock.h"
 
 class HttpRequest;
 
@@ -36,10 +39,13 @@ class RequestCallbackContext {
     HttpRequest* request() const { return target; }
 
    private:
+    friend class RequestCallbackContext;
+
     RequestCallbackContext* const context;
     HttpRequest* target = nullptr;
-    const RequestCallbackContext* previousContext = nullptr;
-    int previousDepth = 0;
+    // Which thread the callback runs on, and the callback that entered before it.
+    const DWORD thread = ::GetCurrentThreadId();
+    Entry* next = nullptr;
   };
 
   // The handle-closing notification: frees the context as soon as no callback is inside.
@@ -63,14 +69,18 @@ class RequestCallbackContext {
  private:
   ~RequestCallbackContext() = default;
 
+  // Whether a callback is inside on a thread other than the calling one. Under the lock.
+  bool IsEnteredElsewhere() const;
   // Frees the context when the handle is closing and no callback is inside; |held| is the
   // caller's lock, released first.
-  void FreeIfDone(std::unique_lock<std::mutex>& held);
+  void FreeIfDone(std::unique_lock<SrwLock>& held);
 
-  std::mutex lock;
-  std::condition_variable idle;
+  SrwLock lock;
+  SrwConditionVariable idle;
   HttpRequest* request;
-  int inside = 0;
+  // The callbacks inside, on any thread, the latest first. A thread's own are never waited
+  // for: WinHTTP may call back from inside a call that a callback made.
+  Entry* entries = nullptr;
   bool closing = false;
 };
 

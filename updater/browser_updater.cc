@@ -45,7 +45,7 @@ void BrowserUpdater::SetLimits(const RunLimits& value) {
 }
 
 bool BrowserUpdater::IsClientUpToDate(const Version& clientVersion) const {
-  std::lock_guard<std::mutex> hold(answerLock);
+  std::lock_guard<SrwLock> hold(answerLock);
   return newestVersion.IsValid() && clientVersion.IsValid() &&
          newestVersion.CompareTo(clientVersion) <= 0;
 }
@@ -62,7 +62,7 @@ void BrowserUpdater::Stop() {
 }
 
 std::string BrowserUpdater::GetCurrentUrl() const {
-  std::lock_guard<std::mutex> hold(answerLock);
+  std::lock_guard<SrwLock> hold(answerLock);
   return currentUrl;
 }
 
@@ -81,7 +81,7 @@ bool BrowserUpdater::StartTransfer(const std::string& url,
 
 bool BrowserUpdater::ChangeState(UpdaterState next, Report report, uint32_t param) {
   {
-    std::lock_guard<std::mutex> hold(stateLock);
+    std::lock_guard<SrwLock> hold(stateLock);
     const UpdaterState current = state.load();
     if (!IsAllowedMove(current, next, updateOffered.load())) {
       // An ended run refuses every move quietly: a transfer may end after a stop.
@@ -102,7 +102,7 @@ bool BrowserUpdater::ChangeState(UpdaterState next, Report report, uint32_t para
 }
 
 void BrowserUpdater::ReportStillIn(UpdaterState current, uint32_t param) {
-  std::lock_guard<std::mutex> hold(stateLock);
+  std::lock_guard<SrwLock> hold(stateLock);
   if (state.load() == current && stateCallback)
     stateCallback(current, param);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/version.h"
+#include "base/win/srw_lock.h"
 #include "net/http_handle.h"
 #include "net/http_verb.h"
 #include "net/notifying_http_request.h"
@@ -164,7 +165,7 @@ class BrowserUpdater : public RequestDelegate {
   // Written under |stateLock| only, with its report, so that nothing is reported after the
   // run has moved on; read without it.
   std::atomic<UpdaterState> state{kIdle};
-  std::mutex stateLock;
+  SrwLock stateLock;
   // When the current state was entered, on |now|'s clock.
   std::atomic<uint64_t> stateEnteredAt{0};
   StateCallback stateCallback = nullptr;
@@ -180,7 +181,7 @@ class BrowserUpdater : public RequestDelegate {
   std::string lang;
   // Guards the server's answer and the URL choice: written on a WinHTTP thread by the
   // check, read on the window thread by registrations and launches.
-  mutable std::mutex answerLock;
+  mutable SrwLock answerLock;
   Version newestVersion;
   std::vector<std::string> defaultUrls;
   std::vector<std::string> backupUrls;

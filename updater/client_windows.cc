@@ -6,6 +6,7 @@
 
 #include "base/decimal_number.h"
 #include "base/win/debug_output.h"
+#include "base/win/srw_lock.h"
 #include "updater/client_version.h"
 #include "updater/browser_updater.h"
 #include "updater/update_messages.h"
@@ -13,7 +14,7 @@
 namespace {
 
 // Registrations arrive on the window thread, broadcasts on WinHTTP threads.
-std::mutex g_clientsLock;
+SrwLock g_clientsLock;
 std::set<HWND> g_clients;
 std::atomic<uint32_t> g_lastProgress{0};
 
@@ -31,7 +32,7 @@ void RegisterClientWindow(HWND window, uint32_t packedVersion, const Registratio
     return;
   }
   {
-    std::lock_guard<std::mutex> hold(g_clientsLock);
+    std::lock_guard<SrwLock> hold(g_clientsLock);
     g_clients.insert(window);
   }
   PostIfWindow(window, UWM_CLIENT_REGISTERED, 0);
@@ -46,12 +47,12 @@ void RegisterClientWindow(HWND window, uint32_t packedVersion, const Registratio
 }
 
 void UnregisterClientWindow(HWND window) {
-  std::lock_guard<std::mutex> hold(g_clientsLock);
+  std::lock_guard<SrwLock> hold(g_clientsLock);
   g_clients.erase(window);
 }
 
 void BroadcastToClients(UINT message, WPARAM wParam, LPARAM lParam) {
-  std::lock_guard<std::mutex> hold(g_clientsLock);
+  std::lock_guard<SrwLock> hold(g_clientsLock);
   for (auto it = g_clients.begin(); it != g_clients.end();) {
     if (*it && ::PostMessageW(*it, message, wParam, lParam))
       ++it;
@@ -101,7 +102,7 @@ bool ExchangeLastProgress(uint32_t percent) {
 }
 
 void ResetClientWindowsForTesting() {
-  std::lock_guard<std::mutex> hold(g_clientsLock);
+  std::lock_guard<SrwLock> hold(g_clientsLock);
   g_clients.clear();
   g_lastProgress.store(0);
 }

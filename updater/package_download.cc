@@ -57,7 +57,7 @@ bool BrowserUpdater::VerifyPackage() const {
     return false;
   std::string hash;
   {
-    std::lock_guard<std::mutex> hold(answerLock);
+    std::lock_guard<SrwLock> hold(answerLock);
     hash = expectedHash;
   }
   return SUCCEEDED(VerifyFileSha256(packagePath, Utf8ToWide(hash)));

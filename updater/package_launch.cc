@@ -25,7 +25,7 @@ void BrowserUpdater::LaunchPackage() {
     return;
   bool elevated = false;
   {
-    std::lock_guard<std::mutex> hold(answerLock);
+    std::lock_guard<SrwLock> hold(answerLock);
     elevated = runAsAdmin;
   }
   WriteDebugLine(elevated ? "Starting the update package elevated.\n"

@@ -2,7 +2,7 @@
 #include "updater/random_index.h"
 
 bool BrowserUpdater::PickNextUrl() {
-  std::lock_guard<std::mutex> hold(answerLock);
+  std::lock_guard<SrwLock> hold(answerLock);
   std::vector<std::string>* candidates = defaultUrls.empty() ? &backupUrls : &defaultUrls;
   if (candidates->empty())
     return false;

@@ -132,7 +132,7 @@ bool BrowserUpdater::ParseUpdateResponse(const std::string& body) {
   // update.
   const std::string* versionText = answer->FindString("version");
   const Version offered(versionText ? *versionText : std::string());
-  std::unique_lock<std::mutex> hold(answerLock);
+  std::unique_lock<SrwLock> hold(answerLock);
   newestVersion = offered;
   if (offered.CompareTo(installedVersion) <= 0) {
     hold.unlock();

@@ -4,7 +4,6 @@
 #include <userenv.h>
 
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "base/win/logging.h"
@@ -23,18 +22,20 @@ struct AttributeListFunctions {
   bool IsComplete() const { return initialize && update && remove; }
 };
 
+AttributeListFunctions LoadAttributeListFunctions() {
+  AttributeListFunctions functions;
+  const HMODULE kernel = LoadSystemLibrary(L"kernel32.dll");
+  functions.initialize = GetLibraryFunction<decltype(functions.initialize)>(
+      kernel, "InitializeProcThreadAttributeList");
+  functions.update =
+      GetLibraryFunction<decltype(functions.update)>(kernel, "UpdateProcThreadAttribute");
+  functions.remove =
+      GetLibraryFunction<decltype(functions.remove)>(kernel, "DeleteProcThreadAttributeList");
+  return functions;
+}
+
 const AttributeListFunctions& GetAttributeListFunctions() {
-  static AttributeListFunctions functions;
-  static std::once_flag once;
-  std::call_once(once, [] {
-    const HMODULE kernel = LoadSystemLibrary(L"kernel32.dll");
-    functions.initialize = GetLibraryFunction<decltype(functions.initialize)>(
-        kernel, "InitializeProcThreadAttributeList");
-    functions.update =
-        GetLibraryFunction<decltype(functions.update)>(kernel, "UpdateProcThreadAttribute");
-    functions.remove =
-        GetLibraryFunction<decltype(functions.remove)>(kernel, "DeleteProcThreadAttributeList");
-  });
+  static const AttributeListFunctions functions = LoadAttributeListFunctions();
   return functions;
 }
 

@@ -7,6 +7,7 @@
 #include "base/win/debug_output.h"
 #include "base/win/module_path.h"
 #include "base/win/scoped_handle.h"
+#include "base/win/srw_lock.h"
 
 namespace logging {
 namespace {
@@ -14,7 +15,7 @@ namespace {
 // Before initialisation only the file destination is set, as for any program that never
 // configured its log.
 std::atomic<uint32_t> g_destinations{kLogToFile};
-std::mutex g_fileLock;
+SrwLock g_fileLock;
 std::wstring g_logFileName;
 UniqueHandle g_logFile;
 
@@ -84,7 +85,7 @@ void SendLine(int severity, const std::string& line) {
     std::fflush(stderr);
   }
   if (destinations & kLogToFile) {
-    std::lock_guard<std::mutex> hold(g_fileLock);
+    std::lock_guard<SrwLock> hold(g_fileLock);
     if (EnsureLogFileOpen()) {
       DWORD written = 0;
       ::WriteFile(g_logFile.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
@@ -100,7 +101,7 @@ bool InitLogging(const LogSettings& settings) {
   g_destinations = settings.destinations;
   if (!(settings.destinations & kLogToFile))
     return true;
-  std::lock_guard<std::mutex> hold(g_fileLock);
+  std::lock_guard<SrwLock> hold(g_fileLock);
   g_logFile.reset();
   g_logFileName = settings.logFile;
   if (!settings.appendToOld)

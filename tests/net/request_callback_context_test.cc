@@ -50,14 +50,17 @@ TEST(RequestCallbackContextTest, DetachWaitsForACallbackInsideOnAnotherThread) {
 
 TEST(RequestCallbackContextTest, DetachFromInsideACallbackDoesNotWaitForItself) {
   auto* context = new RequestCallbackContext(kRequest);
+  auto* next = new RequestCallbackContext(kRequest);
   {
     RequestCallbackContext::Entry outer(context);
     RequestCallbackContext::Entry nested(context);  // a call that completed inline
+    RequestCallbackContext::Entry started(next);    // ...and the next transfer it started
     context->Detach();                              // must not deadlock
     RequestCallbackContext::Entry after(context);
     EXPECT_EQ(after.request(), nullptr);
   }
   context->OnHandleClosing();
+  next->OnHandleClosing();
 }
 
 TEST(RequestCallbackContextTest, ClosingWhileACallbackIsInsideFreesOnlyAfterIt) {
