@@ -59,14 +59,16 @@ class Probe:
             return None
         return dict(line.split("=", 1) for line in result.stdout.splitlines() if "=" in line)
 
-    def find_visible(self, timeout=10.0):
+    def find_visible(self, timeout=30.0):
         """The window's properties once start-up has shown it without a frame (it is created
-        visible with a frame, then loses the frame and is shown again)."""
-        found = {}
+        visible with a frame, then loses the frame and is shown again). Fails the test with
+        what it last saw when that does not come; only a failure waits out the deadline."""
+        last = {}
 
         def shown():
             window = self.find()
-            found.update(window or {})
+            last.clear()
+            last.update(window or {})
             if window is None or window["visible"] != "1":
                 return False
             # The frame is gone once the client area covers the whole window.
@@ -74,7 +76,9 @@ class Probe:
             return (int(window["style"]) & 0x00CF0000 == 0
                     and window["client"] == f"{right - left},{bottom - top}")
 
-        return found if wait_until(shown, timeout=timeout) else None
+        assert wait_until(shown, timeout=timeout), (
+            f"the wizard was not shown without a frame; last seen: {last or 'no window'}")
+        return last
 
     def gone(self, timeout_ms=10000):
         return self.run("gone", WINDOW_CLASS, timeout_ms).returncode == 0

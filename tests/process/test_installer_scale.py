@@ -219,8 +219,7 @@ def test_scaled_window_main_button_text_and_pages(dpi, lang, hidpi_env, tmp_path
     installer = InstallerRun(env)
     probe = Probe(hidpi_env)
     try:
-        window = probe.find_visible(timeout=30)
-        assert window is not None
+        window = probe.find_visible()
         width, height = round(1000 * scale), round(600 * scale)
         assert window["client"] == f"{width},{height}"
         left, top = map(int, window["rect"].split(",")[:2])
@@ -287,8 +286,7 @@ def test_every_page_lies_on_the_screen(screen, log_pixels, dpi, tmp_path):
                                       ORBAVINTEL_STANDIN_WAIT_FOR=wine_path(tmp_path / "r"),
                                       ORBAVINTEL_STANDIN_BROWSER_SECONDS="0"))
         probe = Probe(env)
-        window = probe.find_visible(timeout=30)
-        assert window is not None
+        window = probe.find_visible()
         assert window["client"] == f"{pixels(1000, dpi)},{pixels(600, dpi)}"
         assert inside(window, screen), window
         probe.click(tuple(pixels(v, dpi) for v in TOGGLE))

@@ -41,7 +41,6 @@ def test_borderless_window_centred_and_unharmed_by_dpi_messages_of_other_program
         start_installer, probe):
     installer = start_installer()
     window = probe.find_visible()
-    assert window is not None
     assert window["client"] == "1000,600"
     left, top, right, bottom = map(int, window["rect"].split(","))
     assert (right - left, bottom - top) == (1000, 600)
