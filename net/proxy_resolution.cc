@@ -95,18 +95,7 @@ HRESULT ResolveSystemRoute(const std::wstring& url, ProxyRoute* route) {
 }  // namespace
 
 bool IsResolutionSlow(const ProxyConfig& config) {
-  if (config.mode != ProxyMode::kSystem)
-    return config.mode == ProxyMode::kPac;
-  // The user's settings are read from the registry at once; only detection or a script takes
-  // round trips, so a manual proxy needs no thread of its own.
-  WINHTTP_CURRENT_USER_IE_PROXY_CONFIG settings = {};
-  if (!::WinHttpGetIEProxyConfigForCurrentUser(&settings))
-    return false;  // resolved as direct, at once
-  const bool scripted = settings.fAutoDetect || settings.lpszAutoConfigUrl;
-  TakeString(settings.lpszAutoConfigUrl);
-  TakeString(settings.lpszProxy);
-  TakeString(settings.lpszProxyBypass);
-  return scripted;
+  return config.mode == ProxyMode::kPac || config.mode == ProxyMode::kSystem;
 }
 
 HRESULT ResolveProxyRoute(const ProxyConfig& config, const std::wstring& url, ProxyRoute* route) {
